@@ -1,0 +1,44 @@
+# The project's front door: make run, make test (also build, bench, fuzz).
+JOBS ?= 2
+RELEASE := build/release
+ASAN := build/asan
+
+.PHONY: deps build asan test run bench fuzz clean
+
+deps:
+	@scripts/install-deps
+
+# Release configuration (-O2), with the viewer at build/release/lumenspin.
+build: deps
+	@cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
+	  -DLUMENSPIN_TESTS=OFF >/dev/null
+	@cmake --build $(RELEASE) -j $(JOBS)
+
+# Sanitized configuration (AddressSanitizer + UndefinedBehaviorSanitizer), built
+# with clang so that the libFuzzer targets are part of it.
+asan: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
+	  -DLUMENSPIN_SANITIZE=ON -DLUMENSPIN_FUZZ=ON >/dev/null
+	@cmake --build $(ASAN) -j $(JOBS)
+
+# Every test, in the sanitized build, under a virtual X server for the OpenGL ones.
+test: asan
+	@cd $(ASAN) && xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+	  ctest --output-on-failure -j $(JOBS)
+
+run: build
+	@scripts/run-viewer $(RELEASE)/lumenspin
+
+bench: build
+	@scripts/run-bench $(RELEASE)
+
+# Longer fuzz runs than the test command makes: FUZZ_SECONDS for each target.
+FUZZ_SECONDS ?= 300
+fuzz: asan
+	@for f in $(ASAN)/fuzz/*_fuzz; do \
+	  n=$$(basename $$f _fuzz); echo "== $$n"; \
+	  scripts/run-fuzzer $$f fuzz/seeds/$$n $(FUZZ_SECONDS) || exit 1; \
+	done
+
+clean:
+	rm -rf build

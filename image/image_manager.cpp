@@ -1,0 +1,43 @@
+#include "image/image_manager.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+void ReleasePlane(unsigned char**& rows, int height) {
+  if (!rows) return;
+  for (int y = 0; y < height; ++y) delete[] rows[y];
+  delete[] rows;
+  rows = nullptr;
+}
+
+}  // namespace
+
+CImageManager::CImageManager()
+    : m_fileName{}, m_rgbRows(nullptr), m_alphaRows(nullptr), m_planeKind(0), m_width(0), m_height(0) {}
+
+CImageManager::~CImageManager() {
+  ReleasePlane(m_rgbRows, m_height);
+  ReleasePlane(m_alphaRows, m_height);
+}
+
+int CImageManager::Load(const char* path) {
+  FILE* fp = std::fopen(path, "rb");
+  if (!fp) {
+    std::printf("Can't open file\n");
+    return -1;
+  }
+  std::snprintf(m_fileName, sizeof m_fileName, "%s", path);
+  std::fclose(fp);
+  return 0;
+}
+
+int CImageManager::GetPixel(int x, int y, unsigned char* out) const {
+  if (x < 0 || x >= m_width || y < 0 || y >= m_height || !m_rgbRows) return 0;
+  const unsigned char* p = m_rgbRows[y] + 3 * x;
+  out[0] = p[0];
+  out[1] = p[1];
+  out[2] = p[2];
+  return 1;
+}

@@ -1,0 +1,27 @@
+#pragma once
+// The image reader family: a picture as planes of 8-bit samples. Each plane is
+// an array of m_height separately allocated rows, row 0 at the top, no padding:
+// a colour row is m_width * 3 bytes (red, green, blue), a single-channel row
+// m_width bytes. Readers return -1 for a failed load after printing their
+// message; the object is then fit only for destruction.
+
+class CImageManager {
+ public:
+  CImageManager();
+  virtual ~CImageManager();
+  CImageManager(const CImageManager&) = delete;
+  CImageManager& operator=(const CImageManager&) = delete;
+
+  // Opens the file only to see that it exists; reads no pixels.
+  virtual int Load(const char* path);
+  // Copies the red, green and blue of pixel (x, y) into out and returns 1, or
+  // returns 0 and leaves out alone when (x, y) is outside the colour plane.
+  int GetPixel(int x, int y, unsigned char* out) const;
+
+  char m_fileName[260];
+  unsigned char** m_rgbRows;    // colour plane, null when absent
+  unsigned char** m_alphaRows;  // grey or alpha plane, null when absent
+  int m_planeKind;              // 0 nothing, 1 colour plane, 2 single-channel plane
+  int m_width;
+  int m_height;
+};

@@ -1,0 +1,17 @@
+#pragma once
+// The viewer's model: the one reader, kept for the whole run, and the two
+// 256-slot tables, in which slot i holds object or material i of the
+// document. The tables are static objects destroyed after the exit handler.
+
+#include "mqo/loader.h"
+
+constexpr int kMaxModelSlots = 256;
+
+extern LoaderMQO* g_loader;  // created by LoadModel, deleted by the exit handler
+extern ObjectMQO g_objects[kMaxModelSlots];
+extern MaterialMQO g_materials[kMaxModelSlots];
+
+// Reads the file into the tables. Returns -1 (after "Can't open mqo file.
+// [enter]" and a wait for one character) when the file cannot be opened, and
+// 0 otherwise, also when the reader reports an error (the tables stay empty).
+int LoadModel(const char* path);

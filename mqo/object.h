@@ -1,0 +1,37 @@
+#pragma once
+// The geometry records of a document: one object with its vertex and face lists.
+
+#include "mqo/shared_list.h"
+
+struct VertexMQO {
+  float x = 0, y = 0, z = 0;
+  float weight = 0;  // from a "weit" list
+};
+
+// One face with up to four corners; corner k uses entry k of the arrays.
+struct FaceMQO {
+  int numVertices = 0;
+  int material = -1;  // index into the document's materials, -1 for none
+  float uv[4][2] = {};
+  int vertexIndex[4] = {};
+  int vertexColor[4] = {};
+};
+
+// Copies behave as deep copies (the lists are copy-on-write).
+struct ObjectMQO {
+  char name[256] = {};
+  float scale[3] = {};  // 0, 0, 0 unless the file has a "scale" line
+  float rotation[3] = {};
+  float translation[3] = {};
+  int numVertices = 0;  // always vertices.size()
+  SharedList<VertexMQO> vertices;
+  int numFaces = 0;  // always faces.size()
+  SharedList<FaceMQO> faces;
+
+  void AddVertex(const VertexMQO& vertex);
+  void AddFace(const FaceMQO& face);
+  void SetFaceMaterial(int i, int m);
+  void SetFaceUV(int i, int k, float u, float v);
+  void SetFaceColor(int i, int k, int c);
+  VertexMQO GetVertex(int i) const;  // 0 <= i < numVertices
+};

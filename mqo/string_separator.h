@@ -1,0 +1,49 @@
+#pragma once
+// The line tokenizer of the .mqo reader. Splits one line into tokens:
+// ( ) , : ; = [ ] { } are tokens of their own, blanks separate, double quotes
+// group text and are dropped, and a two-byte Shift-JIS character is never
+// split. Token texts are borrowed until the next ReadLine or Separate.
+
+#include <cstdio>
+
+// True for a lead byte of code page 932 (0x81-0x9F, 0xE0-0xFC).
+inline bool IsLeadByte932(unsigned char c) {
+  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+class StringSeparator {
+ public:
+  StringSeparator();
+  virtual ~StringSeparator();
+  StringSeparator(const StringSeparator&) = delete;
+  StringSeparator& operator=(const StringSeparator&) = delete;
+
+  int Separate(const char* line);
+  bool SetToken(int index, const char* text);
+  bool IsKeyword(const char* keyword, int minCount) const;
+  bool IsToken(int index, const char* text) const;
+  int GetInt(int index) const;
+  double GetDouble(int index) const;
+  float GetFloat(int index) const;
+  const char* GetToken(int index) const;  // 0 <= index < count
+
+  char** tokens;
+  int capacity;
+  int count;
+  char separators[128];
+  char quote;
+};
+
+class FileStringSeparator : public StringSeparator {
+ public:
+  explicit FileStringSeparator(FILE* file);
+  virtual int ReadLine();  // token count, 0 for an empty line, -1 at end of stream
+
+  FILE* file;  // not owned
+};
+
+class AsciiFileString : public FileStringSeparator {
+ public:
+  explicit AsciiFileString(FILE* file);
+  int ReadLine() override;
+};
