@@ -1,0 +1,37 @@
+#pragma once
+// How a material's images become the RGBA texels handed to OpenGL. No OpenGL
+// here, so the layout is testable without a window.
+//
+// The texture is the picture transposed: texel row r holds picture column r
+// and texel column c holds picture row c counted from the top. A picture W
+// pixels wide and H high therefore gives a texture H texels wide and W high.
+// Faces send their texture coordinates swapped (s = v, t = u), so u runs
+// across the picture from its left edge and v down from its top edge.
+
+#include <vector>
+
+#include "mqo/material.h"
+
+class CImageManager;
+
+struct TexelBlock {
+  int width = 0;   // texels per row: the picture's height
+  int height = 0;  // texel rows: the picture's width
+  std::vector<unsigned char> rgba;  // width * height * 4 bytes, row by row
+};
+
+// The image whose single-channel plane gives the material's texels their
+// alpha, or null when every texel is opaque: the loaded alpha plane, or, when
+// the material names none, the texture's own alpha channel (a PNG or 32-bit
+// TGA with transparency).
+const CImageManager* AlphaSource(const MaterialMQO& material);
+
+// True when the material's faces need the alpha test to cut them out.
+bool WantsAlphaTest(const MaterialMQO& material);
+
+// Fills the texel block from a texture image and an optional alpha source.
+// Colour comes from the colour plane, or from the grey plane for a
+// greyscale-only picture; alpha from the alpha source's single-channel
+// plane. Any sample that an image lacks (no plane, or a smaller picture)
+// reads as 255. An empty picture gives an empty block.
+TexelBlock BuildTexels(const CImageManager& texture, const CImageManager* alpha);
