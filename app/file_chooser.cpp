@@ -1,0 +1,75 @@
+#include "app/file_chooser.h"
+
+#include <gtk/gtk.h>
+#include <sys/stat.h>
+
+#include <clocale>
+
+namespace {
+
+bool Exists(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0;
+}
+
+bool IsRegularFile(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool StartGtk() {
+  // GTK would otherwise switch the whole process to the user's locale, and
+  // number parsing in the model reader must keep the "C" rules. The
+  // chooser's own labels still follow the user's language.
+  gtk_disable_setlocale();
+  std::setlocale(LC_MESSAGES, "");
+  // No arguments: the command line is left whole for the window library.
+  return gtk_init_check(nullptr, nullptr);
+}
+
+void FlushGtkEvents() {
+  while (gtk_events_pending()) gtk_main_iteration();
+}
+
+}  // namespace
+
+std::string WithDefaultExtension(const std::string& path) {
+  const std::string::size_type slash = path.find_last_of('/');
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (name.empty() || name.find('.') != std::string::npos || Exists(path)) return path;
+  return path + ".mqo";
+}
+
+bool ChooseModelFile(std::string& path) {
+  static const bool gtkReady = StartGtk();
+  if (!gtkReady) return false;
+
+  GtkWidget* dialog = gtk_file_chooser_dialog_new("メタセコイアファイルを選択", nullptr, GTK_FILE_CHOOSER_ACTION_OPEN,
+                                                  "_Cancel", GTK_RESPONSE_CANCEL, "_Open", GTK_RESPONSE_ACCEPT,
+                                                  nullptr);
+  gtk_window_set_modal(GTK_WINDOW(dialog), TRUE);
+  gtk_file_chooser_set_local_only(GTK_FILE_CHOOSER(dialog), TRUE);
+  GtkFileFilter* filter = gtk_file_filter_new();
+  gtk_file_filter_set_name(filter, "MQOファイル(*.mqo)");
+  gtk_file_filter_add_pattern(filter, "*.mqo");
+  // Files made on Windows often carry the extension in capitals.
+  gtk_file_filter_add_pattern(filter, "*.MQO");
+  gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(dialog), filter);
+
+  bool chosen = false;
+  // Only an existing file ends the dialog; anything else leaves it open.
+  while (!chosen && gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
+    gchar* name = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(dialog));
+    if (name == nullptr) continue;
+    const std::string candidate = WithDefaultExtension(name);
+    g_free(name);
+    if (IsRegularFile(candidate)) {
+      path = candidate;
+      chosen = true;
+    }
+  }
+  gtk_widget_destroy(dialog);
+  // Let the dialog vanish before the viewer's window opens.
+  FlushGtkEvents();
+  return chosen;
+}

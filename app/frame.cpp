@@ -1,0 +1,119 @@
+#include "app/frame.h"
+
+#include <GL/glut.h>
+
+#include <cmath>
+
+#include "app/view_control.h"
+
+const double g_cameraEye[3] = {50.0, 200.0, 200.0};
+const double g_cameraCenter[3] = {0.0, 0.0, 0.0};
+const double g_cameraUp[3] = {0.0, 1.0, 0.0};
+const float g_light1Position[4] = {-50.0f, 0.0f, -150.0f, 1.0f};
+const float g_light2Position[4] = {0.0f, -150.0f, -50.0f, 1.0f};
+
+namespace {
+
+constexpr float kMarkerSize = 5.0f;
+constexpr float kGizmoRadius = 1.0f;
+constexpr float kGizmoHalfLength = 70.0f;
+// The tube's angles use 3.14 rather than pi, so its last side stops just
+// short of the first; kept so that the arrows look as they always have.
+constexpr double kTubePi = 3.14;
+
+void PlaceLightWithMarker(GLenum light, const float position[4]) {
+  glPushMatrix();
+  glLightfv(light, GL_POSITION, position);
+  glDisable(GL_LIGHTING);
+  glPointSize(kMarkerSize);
+  glBegin(GL_POINTS);
+  glColor3f(1.0f, 1.0f, 1.0f);
+  glVertex3f(position[0], position[1], position[2]);
+  glEnd();
+  glPopMatrix();
+}
+
+void ColourByFlag(int held) {
+  if (held) {
+    glColor3f(1.0f, 0.0f, 0.0f);
+  } else {
+    glColor3f(0.0f, 0.0f, 1.0f);
+  }
+}
+
+bool AnyDrag(const ViewState& view) { return view.leftDrag || view.middleDrag || view.rightDrag; }
+
+}  // namespace
+
+void PanInModelFrame(const double m[16], const float p[3], float out[3]) {
+  for (int j = 0; j < 3; ++j) {
+    out[j] = static_cast<float>(m[4 * j] * p[0] + m[4 * j + 1] * p[1] + m[4 * j + 2] * p[2] + m[4 * j + 3]);
+  }
+}
+
+void DrawArrow(float radius, float halfLength) {
+  glBegin(GL_QUAD_STRIP);
+  for (int i = 0; i <= 12; i += 2) {
+    const double a = i * kTubePi / 6.0;
+    const float cx = static_cast<float>(std::cos(a) * radius);
+    const float cz = static_cast<float>(std::sin(a) * radius);
+    glVertex3f(cx, -halfLength, cz);
+    glVertex3f(cx, halfLength, cz);
+  }
+  glEnd();
+  glTranslatef(0.0f, halfLength, 0.0f);
+  glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);  // the cone's axis (+Z) onto +Y
+  glutSolidCone(2.0 * radius, 4.0 * radius, 5, 5);
+}
+
+void DrawAxisGizmo(float radius, float halfLength) {
+  glPushMatrix();
+  ColourByFlag(g_view.rightDrag);
+  DrawArrow(radius, halfLength);
+  glPopMatrix();
+
+  glPushMatrix();
+  glRotatef(90.0f, 1.0f, 0.0f, 0.0f);
+  ColourByFlag(g_view.middleDrag);
+  DrawArrow(radius, halfLength);
+  glPopMatrix();
+
+  glPushMatrix();
+  glRotatef(-90.0f, 0.0f, 0.0f, 1.0f);
+  ColourByFlag(g_view.leftDrag);
+  DrawArrow(radius, halfLength);
+  glPopMatrix();
+}
+
+void OnDisplay() {
+  float t[3];
+  PanInModelFrame(g_view.rotationMatrix, g_view.pan, t);
+
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glLoadIdentity();
+  gluLookAt(g_cameraEye[0], g_cameraEye[1], g_cameraEye[2], g_cameraCenter[0], g_cameraCenter[1],
+            g_cameraCenter[2], g_cameraUp[0], g_cameraUp[1], g_cameraUp[2]);
+
+  PlaceLightWithMarker(GL_LIGHT1, g_light1Position);
+  PlaceLightWithMarker(GL_LIGHT2, g_light2Position);
+
+  glPushMatrix();
+  DrawAxisGizmo(kGizmoRadius, kGizmoHalfLength);
+  glPopMatrix();
+  glEnable(GL_LIGHTING);
+
+  glMultMatrixd(g_view.rotationMatrix);
+  glPushMatrix();
+  glTranslatef(t[0], t[1], t[2]);
+  const bool blended = AnyDrag(g_view);
+  if (blended) {
+    // Materials with alpha below 1 show through while a button is held.
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  }
+  glScalef(g_view.zoom, g_view.zoom, g_view.zoom);
+  glCallList(1);
+  glPopMatrix();
+  if (blended) glDisable(GL_BLEND);
+  glutSwapBuffers();
+}

@@ -1,0 +1,159 @@
+#include "app/startup.h"
+
+#include <GL/glut.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/console_text.h"
+#include "app/file_chooser.h"
+#include "app/physics.h"
+#include "app/view_control.h"
+#include "model/display_list.h"
+#include "model/material_textures.h"
+#include "model/model_loading.h"
+
+// Light 0 is directional (w = 0) and fixed relative to the viewer.
+const float g_light0Position[4] = {50.0f, 200.0f, 200.0f, 0.0f};
+
+namespace {
+
+[[noreturn]] void RefuseAsUnopenable() {
+  std::printf("Can't open mqo file. [enter]\n");
+  WaitForEnter();
+  std::exit(-1);
+}
+
+bool IsDirectory(const char* path) {
+  struct stat info;
+  return stat(path, &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+}  // namespace
+
+bool MakeAbsolutePath(const std::string& path, char (&out)[kMaxPath]) {
+  std::string absolute;
+  if (!path.empty() && path[0] == '/') {
+    absolute = path;
+  } else {
+    char cwd[4096];
+    if (getcwd(cwd, sizeof cwd) == nullptr) return false;
+    absolute = cwd;
+    if (absolute.back() != '/') absolute += '/';
+    absolute += path;
+  }
+  if (absolute.size() >= static_cast<size_t>(kMaxPath)) return false;
+  std::memcpy(out, absolute.c_str(), absolute.size() + 1);
+  return true;
+}
+
+std::string FolderOf(const char* absolutePath) {
+  const char* slash = std::strrchr(absolutePath, '/');
+  if (slash == nullptr) return ".";
+  if (slash == absolutePath) return "/";
+  return std::string(absolutePath, slash);
+}
+
+double AspectRatio(int width, int height) {
+  if (width <= 0 || height <= 0) return 1.0;
+  return static_cast<double>(width) / static_cast<double>(height);
+}
+
+void PrintHelp() {
+  PrintConsoleText("MQOファイルを選択してください。\n");
+  PrintConsoleText("テクスチャ画像はMQOファイルのあるフォルダのTextureフォルダに入れてください。\n");
+  PrintConsoleText("ミラーリング等いろいろ実装していません。\n");
+  PrintConsoleText("------------キーボード操作------------------\n");
+  PrintConsoleText("a: 拡大\n");
+  PrintConsoleText("z: 縮小\n");
+  PrintConsoleText("s, ←: 左移動\n");
+  PrintConsoleText("f, →: 右移動\n");
+  PrintConsoleText("e, ↑: 上移動\n");
+  PrintConsoleText("d, ↓: 下移動\n");
+  PrintConsoleText("x: 奥移動\n");
+  PrintConsoleText("c: 手前移動\n");
+  PrintConsoleText("左クリック: X軸周りの回転\n");
+  // The middle button turns about Z and the right one about Y, as the gizmo shows.
+  PrintConsoleText("中クリック: Z軸周りの回転\n");
+  PrintConsoleText("右クリック: Y軸周りの回転\n");
+  PrintConsoleText("ESC:終了\n");
+}
+
+void ChooseAndLoadModel(const char* commandLinePath) {
+  std::string chosen;
+  if (commandLinePath != nullptr) {
+    chosen = commandLinePath;
+  } else {
+    std::fflush(stdout);
+    if (!ChooseModelFile(chosen)) {
+      PrintConsoleText("MQOファイルを選択してください。 [enter]\n");
+      WaitForEnter();
+      std::exit(-1);
+    }
+  }
+  char buffer[kMaxPath] = "";
+  if (!MakeAbsolutePath(chosen, buffer) || IsDirectory(buffer)) RefuseAsUnopenable();
+  // Textures are looked up as "Texture/<name>" beside the model file.
+  if (chdir(FolderOf(buffer).c_str()) != 0) RefuseAsUnopenable();
+  if (LoadModel(buffer) < 0) std::exit(-1);
+}
+
+void SetupLights() {
+  const float ambient0[4] = {0.8f, 0.8f, 0.8f, 1.0f};
+  const float half[4] = {0.5f, 0.5f, 0.5f, 1.0f};
+  const float materialDiffuse[4] = {0.1f, 0.8f, 0.8f, 1.0f};
+  const float materialSpecular[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+  const float shininess = 50.0f;
+  glLightfv(GL_LIGHT0, GL_AMBIENT, ambient0);
+  // Given while the model-view matrix is the identity, so it follows the viewer.
+  glLightfv(GL_LIGHT0, GL_POSITION, g_light0Position);
+  glLightfv(GL_LIGHT0, GL_DIFFUSE, half);
+  glLightfv(GL_LIGHT1, GL_DIFFUSE, half);
+  glLightfv(GL_LIGHT1, GL_SPECULAR, half);
+  glLightfv(GL_LIGHT2, GL_DIFFUSE, half);
+  glLightfv(GL_LIGHT2, GL_SPECULAR, half);
+  glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, materialDiffuse);
+  glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, materialSpecular);
+  glMaterialfv(GL_FRONT_AND_BACK, GL_SHININESS, &shininess);
+  glEnable(GL_LIGHTING);
+  glEnable(GL_LIGHT0);
+  glEnable(GL_LIGHT1);
+  glEnable(GL_LIGHT2);
+}
+
+void InitGL() {
+  g_view.orientation.SetComponents(1.0, 0.0, 0.0, 0.0);
+  const double noTranslation[3] = {0.0, 0.0, 0.0};
+  g_view.orientation.ToMatrix(noTranslation, g_view.rotationMatrix);
+  glClearColor(0.4f, 0.4f, 0.8f, 1.0f);
+  SetupLights();
+  glEnable(GL_DEPTH_TEST);
+  glEnable(GL_AUTO_NORMAL);
+  glEnable(GL_NORMALIZE);
+  glShadeModel(GL_SMOOTH);
+  glDepthFunc(GL_LEQUAL);
+  LoadMaterialTextures();
+  BuildDisplayList();
+}
+
+void OnReshape(int width, int height) {
+  // A minimised window reports a zero side: the trackball keeps the last
+  // size it knew rather than dividing by zero.
+  if (width > 0) g_view.invWidth = 1.0 / width;
+  if (height > 0) g_view.invHeight = 1.0 / height;
+  glViewport(0, 0, width, height);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  gluPerspective(30.0, AspectRatio(width, height), 10.0, 1000.0);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+}
+
+void CleanupAtExit() {
+  DestroyPhysicsWorld();
+  delete g_loader;
+  g_loader = nullptr;
+}

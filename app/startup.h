@@ -1,0 +1,29 @@
+#pragma once
+// Start-up of the viewer and the pieces that belong to the window as a
+// whole: help text, choosing and loading the model, the one-time OpenGL
+// state, the reshape callback and the exit handler.
+
+#include <string>
+
+constexpr const char* kWindowTitle = "Lumenspin";
+constexpr int kMaxPath = 260;  // bytes of a path, its closing NUL included
+
+extern const float g_light0Position[4];
+
+void PrintHelp();
+// Loads the model named on the command line, or else the one picked in the
+// chooser. Returns only when a model was loaded: a cancelled chooser or a
+// file that cannot be opened ends the process with status -1 (255).
+void ChooseAndLoadModel(const char* commandLinePath = nullptr);
+void InitGL();  // needs the window's OpenGL context
+void SetupLights();
+void OnReshape(int width, int height);
+void CleanupAtExit();
+
+// The absolute form of path in out; false when it does not fit kMaxPath
+// bytes or the current directory is unknown. Never cuts a path short.
+bool MakeAbsolutePath(const std::string& path, char (&out)[kMaxPath]);
+// The folder part of an absolute path ("/" for a file at the root).
+std::string FolderOf(const char* absolutePath);
+// width / height, or 1 when either is zero (a minimised window).
+double AspectRatio(int width, int height);

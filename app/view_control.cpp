@@ -1,0 +1,150 @@
+#include "app/view_control.h"
+
+#include <GL/glut.h>
+
+#include <cmath>
+#include <cstdlib>
+
+ViewState g_view;
+
+void Quaternion::SetComponents(double newW, double newX, double newY, double newZ) {
+  w = newW;
+  x = newX;
+  y = newY;
+  z = newZ;
+}
+
+void Quaternion::PreMultiply(const Quaternion& a) {
+  const Quaternion b = *this;
+  w = a.w * b.w - a.x * b.x - a.y * b.y - a.z * b.z;
+  x = a.w * b.x + a.x * b.w + a.y * b.z - a.z * b.y;
+  y = a.w * b.y - a.x * b.z + a.y * b.w + a.z * b.x;
+  z = a.w * b.z + a.x * b.y - a.y * b.x + a.z * b.w;
+}
+
+void Quaternion::ToMatrix(const double t[3], double out[16]) const {
+  const double n = w * w + x * x + y * y + z * z;
+  if (!(n > 0.0)) return;
+  out[0] = 1.0 - 2.0 * (y * y + z * z) / n;
+  out[1] = 2.0 * (x * y + w * z) / n;
+  out[2] = 2.0 * (x * z - w * y) / n;
+  out[3] = 0.0;
+  out[4] = 2.0 * (x * y - w * z) / n;
+  out[5] = 1.0 - 2.0 * (x * x + z * z) / n;
+  out[6] = 2.0 * (y * z + w * x) / n;
+  out[7] = 0.0;
+  out[8] = 2.0 * (x * z + w * y) / n;
+  out[9] = 2.0 * (y * z - w * x) / n;
+  out[10] = 1.0 - 2.0 * (x * x + y * y) / n;
+  out[11] = 0.0;
+  out[12] = t[0];
+  out[13] = t[1];
+  out[14] = t[2];
+  out[15] = 1.0;
+}
+
+namespace {
+
+int* DragFlag(ViewState& view, int button) {
+  switch (button) {
+    case GLUT_LEFT_BUTTON: return &view.leftDrag;
+    case GLUT_MIDDLE_BUTTON: return &view.middleDrag;
+    case GLUT_RIGHT_BUTTON: return &view.rightDrag;
+    default: return nullptr;
+  }
+}
+
+// The float fields take a step computed in double precision.
+void Step(float& field, double delta) { field = static_cast<float>(field + delta); }
+
+}  // namespace
+
+bool ApplyMouseButton(ViewState& view, int button, int state, int x, int y) {
+  int* flag = DragFlag(view, button);
+  if (flag == nullptr) return true;
+  if (state == GLUT_DOWN) {
+    view.lastMouseX = x;
+    view.lastMouseY = y;
+    *flag = 1;
+  } else {
+    *flag = 0;
+  }
+  return true;
+}
+
+bool ApplyMotion(ViewState& view, int x, int y) {
+  const double dx = (x - view.lastMouseX) * view.invWidth;
+  const double dy = (y - view.lastMouseY) * view.invHeight;
+  view.lastMouseX = x;
+  view.lastMouseY = y;
+  const double d = std::sqrt(dx * dx + dy * dy);
+  if (d == 0.0) return false;
+
+  const double half = d * kDragGain * 0.5;
+  const double s = std::sin(half) / d;
+  const double c = std::cos(half);
+  Quaternion increment;
+  if (view.leftDrag) {
+    increment.SetComponents(c, s * (dy - dx), 0.0, 0.0);
+  } else if (view.middleDrag) {
+    increment.SetComponents(c, 0.0, 0.0, s * (dy - dx));
+  } else if (view.rightDrag) {
+    increment.SetComponents(c, 0.0, s * (dx - dy), 0.0);
+  } else {
+    // A drag that began outside the window: multiplying by a zero increment
+    // would wipe out the orientation for good, so the rotation stays.
+    return true;
+  }
+  view.orientation.PreMultiply(increment);
+  const double noTranslation[3] = {0.0, 0.0, 0.0};
+  view.orientation.ToMatrix(noTranslation, view.rotationMatrix);
+  return true;
+}
+
+KeyResult ApplyKey(ViewState& view, unsigned char key) {
+  switch (key) {
+    case 27:
+    case 'q':
+    case 'Q': return KeyResult::kQuit;
+    case 'a':
+    case 'A': Step(view.zoom, kZoomStep); break;
+    case 'z':
+    case 'Z': Step(view.zoom, -kZoomStep); break;
+    case 's': Step(view.pan[0], -kPanStep); break;
+    case 'f': Step(view.pan[0], kPanStep); break;
+    case 'e': Step(view.pan[1], kPanStep); break;
+    case 'd': Step(view.pan[1], -kPanStep); break;
+    case 'x': Step(view.pan[2], -kPanStep); break;
+    case 'c': Step(view.pan[2], kPanStep); break;
+    default: break;
+  }
+  return KeyResult::kRedraw;
+}
+
+bool ApplySpecialKey(ViewState& view, int key) {
+  switch (key) {
+    case GLUT_KEY_LEFT: Step(view.pan[0], -kPanStep); break;
+    case GLUT_KEY_UP: Step(view.pan[1], kPanStep); break;
+    case GLUT_KEY_RIGHT: Step(view.pan[0], kPanStep); break;
+    case GLUT_KEY_DOWN: Step(view.pan[1], -kPanStep); break;
+    default: break;
+  }
+  return true;
+}
+
+void OnMouse(int button, int state, int x, int y) {
+  if (ApplyMouseButton(g_view, button, state, x, y)) glutPostRedisplay();
+}
+
+void OnMotion(int x, int y) {
+  if (ApplyMotion(g_view, x, y)) glutPostRedisplay();
+}
+
+void OnKeyboard(unsigned char key, int, int) {
+  if (ApplyKey(g_view, key) == KeyResult::kQuit) std::exit(0);
+  glutPostRedisplay();
+}
+
+void OnSpecialKey(int key, int, int) {
+  if (ApplySpecialKey(g_view, key)) glutPostRedisplay();
+}

@@ -1,0 +1,55 @@
+#pragma once
+// The viewer's view state and the input callbacks that change it: a
+// quaternion trackball in which each mouse button turns the model about one
+// fixed world axis, keys that move and scale the model, and the exit keys.
+
+constexpr double kDragGain = 10.0;  // radians of turn per window size of drag
+constexpr double kPanStep = 1.0;    // world units per key press
+constexpr double kZoomStep = 0.01;  // scale change per key press
+
+// A rotation as (w, x, y, z). Never normalised: ToMatrix divides by the
+// squared length, so any positive length gives a proper rotation.
+struct Quaternion {
+  double w = 0.0;
+  double x = 0.0;
+  double y = 0.0;
+  double z = 0.0;
+
+  void SetComponents(double w, double x, double y, double z);
+  // this = increment * this: the increment turns about a fixed world axis.
+  void PreMultiply(const Quaternion& increment);
+  // Column-major 4x4 rotation with the given translation. Leaves out
+  // untouched when the squared length is not greater than zero.
+  void ToMatrix(const double translation[3], double out[16]) const;
+};
+
+struct ViewState {
+  double rotationMatrix[16] = {};  // column-major; the identity once InitGL ran
+  Quaternion orientation;          // (1, 0, 0, 0) once InitGL ran
+  float pan[3] = {0.0f, 0.0f, 0.0f};
+  float zoom = 0.5f;
+  int leftDrag = 0;
+  int middleDrag = 0;
+  int rightDrag = 0;
+  int lastMouseX = 0;
+  int lastMouseY = 0;
+  double invWidth = 0.0;   // 1 / window width, written by OnReshape
+  double invHeight = 0.0;  // 1 / window height, written by OnReshape
+};
+
+// The one view state of the program, alive for the whole run.
+extern ViewState g_view;
+
+// The state changes behind the callbacks, without GLUT, so that they can be
+// checked on their own. Each returns whether the window needs a redraw.
+bool ApplyMouseButton(ViewState& view, int button, int state, int x, int y);
+bool ApplyMotion(ViewState& view, int x, int y);
+enum class KeyResult { kRedraw, kQuit };
+KeyResult ApplyKey(ViewState& view, unsigned char key);
+bool ApplySpecialKey(ViewState& view, int key);
+
+// GLUT callbacks.
+void OnMouse(int button, int state, int x, int y);
+void OnMotion(int x, int y);
+void OnKeyboard(unsigned char key, int x, int y);
+void OnSpecialKey(int key, int x, int y);
