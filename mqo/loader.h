@@ -39,4 +39,16 @@ class LoaderMQO {
   FILE* file;                  // not owned
   AsciiFileString* separator;  // owned
   DocumentMQO document;
+
+ private:
+  int NextLine();  // the next line's token count; end of file raises -2
+  bool TokenIs(long long index, const char* text) const;
+  int IntAt(long long index) const;
+  float FloatAt(long long index) const;
+  long BytesLeft() const;  // bytes between the position and the end, -1 if unknown
+  void SkipBinaryOfLine(int tokenCount);
+  void ReadFaceLine(ObjectMQO& object, int tokenCount);
+  void ReadBVertexData(ObjectMQO& object, int n);
+
+  long fileSize_ = -1;  // measured once by Load
 };

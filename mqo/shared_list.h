@@ -23,6 +23,9 @@ class SharedList {
   T& back() { return Own().back(); }
   void reserve(std::size_t n) { Own().reserve(n); }
   std::size_t capacity() const { return items_ ? items_->capacity() : 0; }
+  void shrink_to_fit() {
+    if (items_) Own().shrink_to_fit();
+  }
   void clear() { items_.reset(); }
   // True when this list and other use the same storage (for tests and benchmarks).
   bool SharesStorageWith(const SharedList& other) const { return items_ && items_ == other.items_; }

@@ -1,0 +1,248 @@
+#include "mqo/string_separator.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "mqo/number_parse.h"
+
+namespace {
+
+// The characters that form one-character tokens of their own.
+constexpr unsigned char kSeparatorChars[] = {'(', ')', ',', ':', ';', '=', '[', ']', '{', '}'};
+constexpr char kQuote = '"';
+
+// What the split does with each byte value; built once from the rules above.
+enum ByteClass : unsigned char { kPlain, kLead, kEnd, kBlank, kQuoteByte, kSeparator };
+
+struct ByteClasses {
+  unsigned char of[256];
+  ByteClasses() {
+    for (int c = 0; c < 256; ++c) of[c] = IsLeadByte932(static_cast<unsigned char>(c)) ? kLead : kPlain;
+    of[0] = of[0x0A] = of[0x0D] = kEnd;
+    of[0x20] = of[0x09] = kBlank;
+    of[static_cast<unsigned char>(kQuote)] = kQuoteByte;
+    for (unsigned char c : kSeparatorChars) of[c] = kSeparator;
+  }
+};
+const ByteClasses kClasses;
+
+void* CheckedRealloc(void* block, std::size_t size) {
+  void* grown = std::realloc(block, size);
+  if (!grown) throw std::bad_alloc();
+  return grown;
+}
+
+// Case-insensitive for the ASCII letters only, like _stricmp in the C locale.
+bool EqualsIgnoreCase(const char* a, const char* b) {
+  for (;; ++a, ++b) {
+    unsigned char x = static_cast<unsigned char>(*a), y = static_cast<unsigned char>(*b);
+    if (x != y) {
+      if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
+      if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
+      if (x != y) return false;
+    }
+    if (x == 0) return true;
+  }
+}
+
+}  // namespace
+
+StringSeparator::StringSeparator() : tokens(nullptr), capacity(0), count(0), quote(kQuote) {
+  std::memset(separators, 0, sizeof separators);
+  for (unsigned char c : kSeparatorChars) separators[c] = 1;
+}
+
+StringSeparator::~StringSeparator() {
+  for (int i = 0; i < capacity; ++i) std::free(tokens[i]);
+  std::free(tokens);
+  std::free(slotSizes_);
+  std::free(lineBuffer_);
+}
+
+char* StringSeparator::LineBuffer(int size) {
+  if (size > lineBufferSize_) {
+    lineBuffer_ = static_cast<char*>(CheckedRealloc(lineBuffer_, static_cast<std::size_t>(size)));
+    lineBufferSize_ = size;
+  }
+  return lineBuffer_;
+}
+
+void StringSeparator::StoreToken(int index, const char* text, int length) {
+  if (index >= capacity) {
+    const std::size_t slots = static_cast<std::size_t>(index) + 1;
+    tokens = static_cast<char**>(CheckedRealloc(tokens, slots * sizeof *tokens));
+    slotSizes_ = static_cast<int*>(CheckedRealloc(slotSizes_, slots * sizeof *slotSizes_));
+    for (int i = capacity; i <= index; ++i) {
+      tokens[i] = nullptr;
+      slotSizes_[i] = 0;
+    }
+    capacity = index + 1;
+  }
+  // A slot keeps its string from line to line and is only replaced by a
+  // bigger one, so the steady state allocates nothing.
+  if (slotSizes_[index] < length + 1) {
+    const int size = length + 1 < 16 ? 16 : length + 1;
+    std::free(tokens[index]);
+    tokens[index] = nullptr;
+    slotSizes_[index] = 0;
+    tokens[index] = static_cast<char*>(CheckedRealloc(nullptr, static_cast<std::size_t>(size)));
+    slotSizes_[index] = size;
+  }
+  std::memcpy(tokens[index], text, static_cast<std::size_t>(length));
+  tokens[index][length] = '\0';
+}
+
+bool StringSeparator::SetToken(int index, const char* text) {
+  StoreToken(index, text, static_cast<int>(std::strlen(text)));
+  return true;
+}
+
+int StringSeparator::Separate(const char* line) {
+  // Every token is one contiguous run of the line (quotes and separators
+  // always end the run before them), so the runs are copied straight into
+  // the slots without a work buffer.
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(line);
+  const unsigned char* start = p;
+  int k = 0;
+  int n = 0;
+  bool inQuotes = false;
+  auto flush = [&] {
+    if (k > 0) {
+      StoreToken(n++, reinterpret_cast<const char*>(start), k);
+      k = 0;
+    }
+  };
+  for (;;) {
+    switch (kClasses.of[*p]) {
+      case kPlain: {
+        const unsigned char* q = p + 1;
+        while (kClasses.of[*q] == kPlain) ++q;
+        if (k == 0) start = p;
+        k += static_cast<int>(q - p);
+        p = q;
+        break;
+      }
+      case kLead:
+        // The trail byte is taken unexamined, unless the line ends right
+        // after the lead byte: then the lone byte stays and the scan stops.
+        if (k == 0) start = p;
+        if (p[1] == '\0') {
+          k += 1;
+          p += 1;
+        } else {
+          k += 2;
+          p += 2;
+        }
+        break;
+      case kEnd:
+        flush();
+        count = n;
+        return n;
+      case kBlank:
+        if (inQuotes) {
+          if (k == 0) start = p;
+          ++k;
+        } else {
+          flush();
+        }
+        ++p;
+        break;
+      case kQuoteByte:
+        if (inQuotes) {
+          // A closing quote stores its token even when it is empty.
+          StoreToken(n++, reinterpret_cast<const char*>(k > 0 ? start : p), k);
+          k = 0;
+          inQuotes = false;
+        } else {
+          flush();
+          inQuotes = true;
+        }
+        ++p;
+        break;
+      default:  // kSeparator
+        if (inQuotes) {
+          if (k == 0) start = p;
+          ++k;
+        } else {
+          flush();
+          StoreToken(n++, reinterpret_cast<const char*>(p), 1);
+        }
+        ++p;
+        break;
+    }
+  }
+}
+
+bool StringSeparator::IsKeyword(const char* keyword, int minCount) const {
+  if (count < minCount || count < 1) return false;
+  return EqualsIgnoreCase(tokens[0], keyword);
+}
+
+bool StringSeparator::IsToken(int index, const char* text) const {
+  if (index < 0 || index >= count) return false;
+  return EqualsIgnoreCase(tokens[index], text);
+}
+
+int StringSeparator::GetInt(int index) const {
+  if (index < 0 || index >= count) return 0;
+  return ParseInt(tokens[index]);
+}
+
+double StringSeparator::GetDouble(int index) const {
+  if (index < 0 || index >= count) return 0.0;
+  return ParseDouble(tokens[index]);
+}
+
+float StringSeparator::GetFloat(int index) const { return static_cast<float>(GetDouble(index)); }
+
+const char* StringSeparator::GetToken(int index) const { return tokens[index]; }
+
+FileStringSeparator::FileStringSeparator(FILE* file) : file(file) {}
+
+int FileStringSeparator::ReadLine() {
+  int size = 4096;
+  char* line = LineBuffer(size);
+  int length = 0;
+  for (;;) {
+    // Room for a two-byte pair and the terminating NUL at every step.
+    if (length >= size - 4) {
+      size *= 2;
+      line = LineBuffer(size);
+    }
+    const int c = std::fgetc(file);
+    if (c == EOF) {
+      if (length == 0) {
+        count = -1;
+        return -1;
+      }
+      break;
+    }
+    if (c == '\n') break;
+    if (c == '\r') {
+      // CR, LF and CR LF each end one line.
+      const int next = std::fgetc(file);
+      if (next != '\n' && next != EOF) std::ungetc(next, file);
+      break;
+    }
+    line[length++] = static_cast<char>(c);
+    if (IsLeadByte932(static_cast<unsigned char>(c))) {
+      const int trail = std::fgetc(file);
+      if (trail == EOF) break;
+      line[length++] = static_cast<char>(trail);
+    }
+  }
+  line[length] = '\0';
+  return Separate(line);
+}
+
+AsciiFileString::AsciiFileString(FILE* file) : FileStringSeparator(file) {}
+
+int AsciiFileString::ReadLine() {
+  char* line = LineBuffer(8192);
+  if (!std::fgets(line, 8191, file)) {
+    count = -1;
+    return -1;
+  }
+  return Separate(line);
+}

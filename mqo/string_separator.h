@@ -3,6 +3,9 @@
 // ( ) , : ; = [ ] { } are tokens of their own, blanks separate, double quotes
 // group text and are dropped, and a two-byte Shift-JIS character is never
 // split. Token texts are borrowed until the next ReadLine or Separate.
+// The tokenizer keeps its slot strings and line buffer from line to line and
+// grows them only when a line needs more, so reading a file allocates nothing
+// per line once the longest tokens have been seen.
 
 #include <cstdio>
 
@@ -32,6 +35,17 @@ class StringSeparator {
   int count;
   char separators[128];
   char quote;
+
+ protected:
+  // Buffer for the line being read, kept between lines; grows, never shrinks.
+  char* LineBuffer(int size);
+
+ private:
+  void StoreToken(int index, const char* text, int length);
+
+  int* slotSizes_ = nullptr;  // bytes allocated for each slot string
+  char* lineBuffer_ = nullptr;
+  int lineBufferSize_ = 0;
 };
 
 class FileStringSeparator : public StringSeparator {
