@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -40,4 +41,23 @@ int CImageManager::GetPixel(int x, int y, unsigned char* out) const {
   out[1] = p[1];
   out[2] = p[2];
   return 1;
+}
+
+bool CImageManager::AllocatePlane(unsigned char**& rows, int channels) {
+  rows = new (std::nothrow) unsigned char*[m_height > 0 ? m_height : 0]();
+  if (!rows) return false;
+  const size_t rowBytes = static_cast<size_t>(m_width > 0 ? m_width : 0) * channels;
+  for (int y = 0; y < m_height; ++y) {
+    rows[y] = new (std::nothrow) unsigned char[rowBytes];
+    if (!rows[y]) return false;
+  }
+  return true;
+}
+
+long long CImageManager::RemainingBytes(FILE* fp) {
+  const long here = std::ftell(fp);
+  if (here < 0 || std::fseek(fp, 0, SEEK_END) != 0) return -1;
+  const long end = std::ftell(fp);
+  if (std::fseek(fp, here, SEEK_SET) != 0 || end < here) return -1;
+  return static_cast<long long>(end) - here;
 }

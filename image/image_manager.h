@@ -1,9 +1,15 @@
 #pragma once
+#include <cstdio>
+
 // The image reader family: a picture as planes of 8-bit samples. Each plane is
 // an array of m_height separately allocated rows, row 0 at the top, no padding:
 // a colour row is m_width * 3 bytes (red, green, blue), a single-channel row
 // m_width bytes. Readers return -1 for a failed load after printing their
 // message; the object is then fit only for destruction.
+//
+// A picture with its own alpha channel (32-bit TGA, PNG with alpha) fills the
+// colour plane and puts its alpha samples in the single-channel plane, so both
+// planes are present and m_planeKind is 1.
 
 class CImageManager {
  public:
@@ -24,4 +30,13 @@ class CImageManager {
   int m_planeKind;              // 0 nothing, 1 colour plane, 2 single-channel plane
   int m_width;
   int m_height;
+
+ protected:
+  // Allocates m_height rows of m_width * channels bytes into rows (which must
+  // be null). The row array starts all null, so a failure half-way leaves a
+  // plane that the destructor releases safely. Returns false when memory runs out.
+  bool AllocatePlane(unsigned char**& rows, int channels);
+  // Bytes from the current position to the end of the stream, or -1 when the
+  // stream cannot seek.
+  static long long RemainingBytes(FILE* fp);
 };

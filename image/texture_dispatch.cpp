@@ -1,0 +1,84 @@
+// MaterialMQO's texture operations: pick a reader by the name's extension,
+// find the file and keep the loaded image in the record.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "image/bmp_manager.h"
+#include "image/jpeg_manager.h"
+#include "image/png_manager.h"
+#include "image/texture_lookup.h"
+#include "image/tga_manager.h"
+#include "mqo/material.h"
+
+namespace {
+
+struct ReaderKind {
+  const char* extension;  // compared exactly, case included, at the end of the name
+  int textureKind;        // 1 BMP, 2 the others
+  const char* openFailed;
+  CImageManager* (*create)();
+};
+
+template <typename Reader>
+CImageManager* Create() {
+  return new Reader();
+}
+
+const ReaderKind kReaders[] = {
+    {".bmp", 1, CBMPManager::kOpenFailed, Create<CBMPManager>},
+    {".BMP", 1, CBMPManager::kOpenFailed, Create<CBMPManager>},
+    {".jpg", 2, CJpegManager::kOpenFailed, Create<CJpegManager>},
+    {".jpeg", 2, CJpegManager::kOpenFailed, Create<CJpegManager>},
+    {".JPG", 2, CJpegManager::kOpenFailed, Create<CJpegManager>},
+    {".JPEG", 2, CJpegManager::kOpenFailed, Create<CJpegManager>},
+    {".tga", 2, CTgaManager::kOpenFailed, Create<CTgaManager>},
+    {".TGA", 2, CTgaManager::kOpenFailed, Create<CTgaManager>},
+    {".png", 2, CPngManager::kOpenFailed, Create<CPngManager>},
+    {".PNG", 2, CPngManager::kOpenFailed, Create<CPngManager>},
+};
+
+const ReaderKind* FindReader(const char* name) {
+  const size_t length = std::strlen(name);
+  for (const ReaderKind& kind : kReaders) {
+    const size_t extLength = std::strlen(kind.extension);
+    if (length >= extLength && std::strcmp(name + length - extLength, kind.extension) == 0) return &kind;
+  }
+  return nullptr;
+}
+
+// Shared by the texture and the alpha plane. Returns 1 when the image loaded.
+int LoadImage(const char* name, CImageManager*& image, int& loaded, int* textureKind) {
+  if (name[0] == '\0') return 0;
+  const ReaderKind* kind = FindReader(name);
+  if (!kind) {
+    std::printf("This file type is not supported! %s\n", name);
+    return 0;
+  }
+  if (textureKind) *textureKind = kind->textureKind;
+
+  char path[260];
+  if (std::snprintf(path, sizeof path, "Texture/%s", name) >= static_cast<int>(sizeof path)) {
+    std::printf("%s", kind->openFailed);
+    loaded = 0;
+    return 0;
+  }
+  // When nothing else opens, the reader is given the path as written and
+  // reports the missing file itself.
+  const std::string found = FindTextureFile(name);
+  image = kind->create();
+  if (image->Load(found.empty() ? path : found.c_str()) != -1) {
+    loaded = 1;
+    return 1;
+  }
+  delete image;
+  image = nullptr;
+  loaded = 0;
+  return 0;
+}
+
+}  // namespace
+
+int MaterialMQO::LoadTexture() { return LoadImage(textureName, textureImage, textureLoaded, &textureKind); }
+
+int MaterialMQO::LoadAlphaPlane() { return LoadImage(alphaPlaneName, alphaImage, alphaLoaded, nullptr); }

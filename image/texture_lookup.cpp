@@ -1,0 +1,173 @@
+#include "image/texture_lookup.h"
+
+#include <dirent.h>
+#include <iconv.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Components = std::vector<std::string>;
+constexpr size_t kMaxPath = 259;
+
+bool IsCp932Lead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+bool HasNonAscii(const std::string& s) {
+  for (unsigned char c : s)
+    if (c >= 0x80) return true;
+  return false;
+}
+
+bool IsValidUtf8(const std::string& s) {
+  for (size_t i = 0; i < s.size();) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    size_t extra = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : 9;
+    if (extra > 3 || (extra == 1 && c < 0xC2) || s.size() - i <= extra) return false;
+    for (size_t k = 1; k <= extra; ++k)
+      if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
+    i += extra + 1;
+  }
+  return true;
+}
+
+// Splits at '\\' and '/'; in CP932 text the byte after a lead byte is part of
+// the character even when it is 0x5C. Empty components are dropped, so a
+// leading separator never makes the path absolute.
+Components Split(const std::string& name, bool cp932) {
+  Components parts(1);
+  for (size_t i = 0; i < name.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(name[i]);
+    if (cp932 && IsCp932Lead(c) && i + 1 < name.size()) {
+      parts.back() += name.substr(i, 2);
+      ++i;
+    } else if (c == '\\' || c == '/') {
+      if (!parts.back().empty()) parts.emplace_back();
+    } else {
+      parts.back() += static_cast<char>(c);
+    }
+  }
+  if (parts.back().empty()) parts.pop_back();
+  return parts;
+}
+
+std::string Join(const Components& parts) {
+  std::string path;
+  for (const std::string& p : parts) {
+    if (!path.empty()) path += '/';
+    path += p;
+  }
+  return path;
+}
+
+bool IsRegularFile(const std::string& path) {
+  struct stat st;
+  if (path.empty() || path.size() > kMaxPath || stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  FILE* fp = std::fopen(path.c_str(), "rb");
+  if (!fp) return false;
+  std::fclose(fp);
+  return true;
+}
+
+bool SameIgnoringAsciiCase(const std::string& a, const char* b) {
+  size_t i = 0;
+  for (; i < a.size() && b[i]; ++i) {
+    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
+    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
+    if (x != y) return false;
+  }
+  return i == a.size() && !b[i];
+}
+
+// Resolves each component against the directory it sits in, taking an exact
+// entry when there is one and otherwise the first entry equal but for case.
+std::string ResolveIgnoringCase(const Components& parts) {
+  std::string path;
+  for (const std::string& part : parts) {
+    std::string next = path.empty() ? part : path + '/' + part;
+    struct stat st;
+    if (part != "." && part != ".." && stat(next.c_str(), &st) != 0) {
+      DIR* dir = opendir(path.empty() ? "." : path.c_str());
+      if (!dir) return "";
+      bool found = false;
+      while (dirent* entry = readdir(dir)) {
+        if (SameIgnoringAsciiCase(part, entry->d_name)) {
+          next = path.empty() ? entry->d_name : path + '/' + entry->d_name;
+          found = true;
+          break;
+        }
+      }
+      closedir(dir);
+      if (!found) return "";
+    }
+    path = next;
+    if (path.size() > kMaxPath) return "";
+  }
+  return path;
+}
+
+std::string Cp932ToUtf8(const std::string& name) {
+  iconv_t cd = iconv_open("UTF-8", "CP932");
+  if (cd == reinterpret_cast<iconv_t>(-1)) return "";
+  std::string in = name;
+  std::string out(in.size() * 3 + 4, '\0');
+  char* src = in.data();
+  char* dst = out.data();
+  size_t srcLeft = in.size(), dstLeft = out.size();
+  const size_t done = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+  iconv_close(cd);
+  if (done == static_cast<size_t>(-1) || srcLeft != 0) return "";
+  out.resize(out.size() - dstLeft);
+  return out;
+}
+
+// Candidates 1 to 3 for one spelling of the name.
+std::vector<Components> Candidates(const Components& parts) {
+  std::vector<Components> list;
+  if (parts.empty()) return list;
+  Components inTexture{"Texture"};
+  inTexture.insert(inTexture.end(), parts.begin(), parts.end());
+  list.push_back(inTexture);
+  list.push_back(parts);
+  if (parts.size() > 1) {
+    list.push_back({"Texture", parts.back()});
+    list.push_back({parts.back()});
+  }
+  return list;
+}
+
+}  // namespace
+
+std::string FindTextureFile(const char* name) {
+  const std::string written = name ? name : "";
+  if (written.empty()) return "";
+  if (IsRegularFile("Texture/" + written)) return "Texture/" + written;
+
+  // A name that is already valid UTF-8 is split as such: its bytes never hold
+  // a 0x5C trail byte, but a CP932 reading could swallow a real backslash.
+  const bool nonAscii = HasNonAscii(written);
+  const bool cp932 = nonAscii && !IsValidUtf8(written);
+  const std::vector<Components> plain = Candidates(Split(written, cp932));
+  std::vector<Components> converted;
+  if (nonAscii) {
+    const std::string utf8 = Cp932ToUtf8(written);
+    if (!utf8.empty()) converted = Candidates(Split(utf8, false));
+  }
+
+  for (size_t i = 0; i < plain.size(); ++i) {
+    const std::string exact = Join(plain[i]);
+    if (IsRegularFile(exact)) return exact;
+    const std::string caseless = ResolveIgnoringCase(plain[i]);
+    if (IsRegularFile(caseless)) return caseless;
+    if (i < converted.size()) {
+      const std::string exactUtf8 = Join(converted[i]);
+      if (IsRegularFile(exactUtf8)) return exactUtf8;
+      const std::string caselessUtf8 = ResolveIgnoringCase(converted[i]);
+      if (IsRegularFile(caselessUtf8)) return caselessUtf8;
+    }
+  }
+  return "";
+}

@@ -1,0 +1,18 @@
+#pragma once
+#include <string>
+
+// Finds the file that a texture name written by a Windows modeller refers to,
+// relative to the current directory (the model's folder). Windows names ignore
+// case, use backslashes, are often written beside the model or as absolute
+// paths, and are stored in CP932, so the candidates, tried in this order, are:
+//   1. "Texture/" + the name, backslashes read as folder separators;
+//   2. the name itself;
+//   3. for a name with folders or a drive letter, its last component, in
+//      "Texture/" and then on its own;
+// each as written, then matched folder by folder ignoring ASCII case, then the
+// same two ways with the name converted from CP932 to UTF-8 when it holds
+// non-ASCII bytes. A backslash that is the second byte of a CP932 character is
+// not a separator. Returns the first candidate that opens as a regular file
+// (at most 259 bytes long), or the empty string when none does. Reads
+// directories only; opens nothing else.
+std::string FindTextureFile(const char* name);

@@ -1,0 +1,115 @@
+#include "image/tga_manager.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+const char kReadFailed[] = "Can't read tga file\n";
+
+unsigned short Le16(const unsigned char* p) { return static_cast<unsigned short>(p[0] | (p[1] << 8)); }
+
+void DecodeHeader(const unsigned char* b, TgaHeader& h) {
+  h.idLength = b[0];
+  h.colorMapType = b[1];
+  h.imageType = b[2];
+  h.colorMapFirst = Le16(b + 3);
+  h.colorMapLength = Le16(b + 5);
+  h.colorMapEntrySize = b[7];
+  h.xOrigin = Le16(b + 8);
+  h.yOrigin = Le16(b + 10);
+  h.width = Le16(b + 12);
+  h.height = Le16(b + 14);
+  h.pixelDepth = b[16];
+  h.descriptor = b[17];
+}
+
+// Bytes per stored pixel, or 0 for a kind of file this reader does not take.
+int BytesPerPixel(const TgaHeader& h) {
+  if (h.colorMapType > 1) return 0;
+  if (h.imageType == 2 && h.pixelDepth == 24) return 3;
+  if (h.imageType == 2 && h.pixelDepth == 32) return 4;
+  if (h.imageType == 3 && h.pixelDepth == 8) return 1;
+  return 0;
+}
+
+}  // namespace
+
+int CTgaManager::Load(const char* path) {
+  FILE* fp = std::fopen(path, "rb");
+  if (!fp) {
+    std::printf("%s", kOpenFailed);
+    return -1;
+  }
+  std::snprintf(m_fileName, sizeof m_fileName, "%s", path);
+  const int result = ReadStream(fp);
+  std::fclose(fp);
+  return result;
+}
+
+int CTgaManager::ReadStream(FILE* fp) {
+  unsigned char raw[18];
+  if (std::fread(raw, 1, sizeof raw, fp) != sizeof raw) {
+    std::printf("%s", kReadFailed);
+    return -1;
+  }
+  DecodeHeader(raw, m_header);
+  m_width = m_header.width;
+  m_height = m_header.height;
+
+  const int bpp = BytesPerPixel(m_header);
+  if (bpp == 0) {
+    std::printf("%s", kReadFailed);
+    return -1;
+  }
+  // The image ID field and any colour map sit between the header and the pixels.
+  long long skip = m_header.idLength;
+  if (m_header.colorMapType == 1) skip += static_cast<long long>(m_header.colorMapLength) * ((m_header.colorMapEntrySize + 7) / 8);
+  const long long rowBytes = static_cast<long long>(m_width) * bpp;
+  const long long remaining = RemainingBytes(fp);
+  if (remaining < 0 || remaining < skip + rowBytes * m_height || std::fseek(fp, static_cast<long>(skip), SEEK_CUR) != 0) {
+    std::printf("%s", kReadFailed);
+    return -1;
+  }
+
+  m_planeKind = bpp == 1 ? 2 : 1;
+  if (bpp == 1 ? !AllocatePlane(m_alphaRows, 1) : !AllocatePlane(m_rgbRows, 3)) {
+    std::printf("%s", kReadFailed);
+    return -1;
+  }
+  if (bpp == 4 && !AllocatePlane(m_alphaRows, 1)) {
+    std::printf("%s", kReadFailed);
+    return -1;
+  }
+
+  const bool topDown = (m_header.descriptor & 0x20) != 0;
+  std::vector<unsigned char> scratch(bpp == 4 ? static_cast<size_t>(rowBytes) : 0);
+  for (int i = 0; i < m_height; ++i) {
+    const int y = topDown ? i : m_height - 1 - i;
+    unsigned char* dst = bpp == 1 ? m_alphaRows[y] : m_rgbRows[y];
+    unsigned char* src = bpp == 4 ? scratch.data() : dst;
+    if (std::fread(src, 1, static_cast<size_t>(rowBytes), fp) != static_cast<size_t>(rowBytes)) {
+      std::printf("%s", kReadFailed);
+      return -1;
+    }
+    if (bpp == 3) {
+      for (int x = 0; x < m_width; ++x) {
+        unsigned char* p = dst + 3 * x;
+        const unsigned char blue = p[0];
+        p[0] = p[2];
+        p[2] = blue;
+      }
+    } else if (bpp == 4) {
+      unsigned char* alpha = m_alphaRows[y];
+      for (int x = 0; x < m_width; ++x) {
+        const unsigned char* p = src + 4 * x;
+        dst[3 * x] = p[2];
+        dst[3 * x + 1] = p[1];
+        dst[3 * x + 2] = p[0];
+        alpha[x] = p[3];
+      }
+    }
+  }
+  return 0;
+}
