@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <jpeglib.h>
+
+#include "image/jpeg_manager.h"
+#include "image_test_support.h"
+
+namespace {
+
+struct JpegShape {
+  int width, height, components = 3;
+  J_COLOR_SPACE space = JCS_RGB;
+  bool progressive = false;
+};
+
+void WriteJpeg(const std::string& path, const JpegShape& s, const Bytes& samples) {
+  FILE* fp = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(fp, nullptr);
+  jpeg_compress_struct c;
+  jpeg_error_mgr err;
+  c.err = jpeg_std_error(&err);
+  jpeg_create_compress(&c);
+  jpeg_stdio_dest(&c, fp);
+  c.image_width = s.width;
+  c.image_height = s.height;
+  c.input_components = s.components;
+  c.in_color_space = s.space;
+  jpeg_set_defaults(&c);
+  jpeg_set_quality(&c, 90, TRUE);
+  if (s.progressive) jpeg_simple_progression(&c);
+  jpeg_start_compress(&c, TRUE);
+  while (c.next_scanline < c.image_height) {
+    JSAMPROW row = const_cast<JSAMPLE*>(samples.data()) + c.next_scanline * s.width * s.components;
+    jpeg_write_scanlines(&c, &row, 1);
+  }
+  jpeg_finish_compress(&c);
+  jpeg_destroy_compress(&c);
+  std::fclose(fp);
+}
+
+// The library's own output, row after row, for comparison.
+Bytes DecodeWithLibrary(const std::string& path, int* components) {
+  FILE* fp = std::fopen(path.c_str(), "rb");
+  jpeg_decompress_struct d;
+  jpeg_error_mgr err;
+  d.err = jpeg_std_error(&err);
+  jpeg_create_decompress(&d);
+  jpeg_stdio_src(&d, fp);
+  jpeg_read_header(&d, TRUE);
+  jpeg_start_decompress(&d);
+  *components = d.output_components;
+  Bytes out(static_cast<size_t>(d.output_width) * d.output_height * d.output_components);
+  while (d.output_scanline < d.output_height) {
+    JSAMPROW row = out.data() + static_cast<size_t>(d.output_scanline) * d.output_width * d.output_components;
+    jpeg_read_scanlines(&d, &row, 1);
+  }
+  jpeg_finish_decompress(&d);
+  jpeg_destroy_decompress(&d);
+  std::fclose(fp);
+  return out;
+}
+
+Bytes Gradient(int w, int h, int components) {
+  Bytes b;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      for (int c = 0; c < components; ++c) b.push_back(static_cast<unsigned char>(x * 30 + y * 50 + c * 70));
+  return b;
+}
+
+Bytes Plane(const CImageManager& image) {
+  Bytes b;
+  for (int y = 0; y < image.m_height; ++y) {
+    const Bytes row = Row(image.m_rgbRows[y], image.m_width * 3);
+    b.insert(b.end(), row.begin(), row.end());
+  }
+  return b;
+}
+
+class JpegReader : public InTempDir {};
+
+TEST_F(JpegReader, BaselineAndProgressiveGiveTheLibrarysSamples) {
+  for (bool progressive : {false, true}) {
+    WriteJpeg("p.jpg", {8, 4, 3, JCS_RGB, progressive}, Gradient(8, 4, 3));
+    CJpegManager image;
+    ASSERT_EQ(image.Load("p.jpg"), 1);
+    EXPECT_EQ(image.m_planeKind, 1);
+    EXPECT_EQ(image.m_width, 8);
+    EXPECT_EQ(image.m_height, 4);
+    EXPECT_STREQ(image.m_fileName, "p.jpg");
+    int components = 0;
+    EXPECT_EQ(Plane(image), DecodeWithLibrary("p.jpg", &components));
+    EXPECT_EQ(components, 3);
+  }
+}
+
+TEST_F(JpegReader, GreyIsExpandedToEqualRedGreenBlue) {
+  WriteJpeg("g.jpg", {5, 3, 1, JCS_GRAYSCALE}, Gradient(5, 3, 1));
+  CJpegManager image;
+  ASSERT_EQ(image.Load("g.jpg"), 1);
+  int components = 0;
+  const Bytes grey = DecodeWithLibrary("g.jpg", &components);
+  ASSERT_EQ(components, 1);
+  Bytes want;
+  for (unsigned char v : grey) want.insert(want.end(), {v, v, v});
+  EXPECT_EQ(Plane(image), want);
+}
+
+TEST_F(JpegReader, AdobeCmykIsConvertedToRgb) {
+  // Stored inverted, as Adobe's tools write it: 255 is no ink.
+  const Bytes inks{255, 255, 255, 255, 0, 255, 255, 255, 255, 255, 255, 0, 255, 0, 255, 128};
+  Bytes picture;  // one flat 8 x 8 block per ink, so that compression keeps them apart
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 32; ++x) picture.insert(picture.end(), inks.begin() + 4 * (x / 8), inks.begin() + 4 * (x / 8) + 4);
+  WriteJpeg("c.jpg", {32, 8, 4, JCS_CMYK}, picture);
+  CJpegManager image;
+  ASSERT_EQ(image.Load("c.jpg"), 1);
+  const Bytes want{255, 255, 255, 0, 255, 255, 0, 0, 0, 128, 0, 128};
+  for (int block = 0; block < 4; ++block)
+    for (int c = 0; c < 3; ++c) EXPECT_NEAR(image.m_rgbRows[4][3 * (8 * block + 4) + c], want[3 * block + c], 4) << block;
+}
+
+TEST_F(JpegReader, RefusesASizeTheFileCannotHold) {
+  WriteJpeg("big.jpg", {8, 8, 1, JCS_GRAYSCALE}, Gradient(8, 8, 1));
+  Bytes file = ReadBytes("big.jpg");
+  for (size_t i = 0; i + 8 < file.size(); ++i) {
+    if (file[i] == 0xFF && file[i + 1] == 0xC0) {
+      file[i + 5] = file[i + 7] = 0xEA;  // 60000 x 60000
+      file[i + 6] = file[i + 8] = 0x60;
+    }
+  }
+  WriteBytes("big.jpg", file);
+  CJpegManager image;
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(image.Load("big.jpg"), -1);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Can't read jpeg file\n");
+  EXPECT_EQ(image.m_rgbRows, nullptr);
+}
+
+TEST_F(JpegReader, MissingFile) {
+  CJpegManager image;
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(image.Load("none.jpg"), -1);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Can't open jpeg file.\n");
+  EXPECT_EQ(image.m_planeKind, 0);
+}
+
+TEST_F(JpegReader, NotAJpegEndsTheProgramWithTheLibrarysMessage) {
+  WriteBytes("text.jpg", {'h', 'e', 'l', 'l', 'o'});
+  CJpegManager image;
+  EXPECT_EXIT(image.Load("text.jpg"), testing::ExitedWithCode(1), "Not a JPEG file");
+}
+
+}  // namespace
