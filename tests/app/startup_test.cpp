@@ -1,0 +1,107 @@
+// The start-up helpers that need no window: the model argument among the
+// window library's options, the 260-byte path, the default extension and
+// the console's encoding.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/console_text.h"
+#include "app/file_chooser.h"
+#include "app/startup.h"
+
+namespace {
+
+int FindIn(std::vector<std::string> args) {
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  return FindModelArgument(static_cast<int>(args.size()), argv.data());
+}
+
+TEST(CommandLine, SkipsWindowOptionsAndTheirValues) {
+  EXPECT_EQ(FindIn({"lumenspin"}), 0);
+  EXPECT_EQ(FindIn({"lumenspin", "model.mqo"}), 1);
+  EXPECT_EQ(FindIn({"lumenspin", "-display", ":3", "model.mqo"}), 3);
+  EXPECT_EQ(FindIn({"lumenspin", "-geometry", "640x480+0+0", "-sync", "-iconic", "a.mqo", "b.mqo"}), 5);
+  EXPECT_EQ(FindIn({"lumenspin", "-direct", "-indirect", "-gldebug"}), 0);
+  // A value that looks like a file is still the option's value.
+  EXPECT_EQ(FindIn({"lumenspin", "-display", "model.mqo"}), 0);
+  // An option without its value at the end must not read past argv.
+  EXPECT_EQ(FindIn({"lumenspin", "-geometry"}), 0);
+  // Anything the window library does not know is the model, dash or not.
+  EXPECT_EQ(FindIn({"lumenspin", "-x.mqo"}), 1);
+}
+
+TEST(ModelPath, AbsoluteAndWithinTheBuffer) {
+  char buffer[kMaxPath];
+  ASSERT_TRUE(MakeAbsolutePath("/models/cube.mqo", buffer));
+  EXPECT_STREQ(buffer, "/models/cube.mqo");
+
+  ASSERT_TRUE(MakeAbsolutePath("sub/cube.mqo", buffer));
+  const std::string cwd = std::filesystem::current_path().string();
+  EXPECT_EQ(std::string(buffer), (cwd == "/" ? "" : cwd) + "/sub/cube.mqo");
+
+  // 259 bytes and the NUL fit; one more byte is refused, never cut.
+  const std::string longest = "/" + std::string(258, 'a');
+  ASSERT_TRUE(MakeAbsolutePath(longest, buffer));
+  EXPECT_EQ(std::string(buffer), longest);
+  std::memset(buffer, 'z', sizeof buffer);
+  EXPECT_FALSE(MakeAbsolutePath(longest + "b", buffer));
+  EXPECT_EQ(buffer[0], 'z');
+  EXPECT_FALSE(MakeAbsolutePath(std::string(5000, 'r'), buffer));
+}
+
+TEST(ModelPath, FolderOfAFile) {
+  EXPECT_EQ(FolderOf("/models/cube.mqo"), "/models");
+  EXPECT_EQ(FolderOf("/cube.mqo"), "/");
+  EXPECT_EQ(FolderOf("/a/b/"), "/a/b");
+}
+
+TEST(ModelPath, DefaultExtensionOnlyForMissingNamesWithoutOne) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                    ("lumenspin-ext-" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+  const std::string plain = (dir / "plain").string();
+  EXPECT_EQ(WithDefaultExtension(plain), plain + ".mqo");
+  EXPECT_EQ(WithDefaultExtension(plain + ".txt"), plain + ".txt");
+  std::FILE* f = std::fopen(plain.c_str(), "w");
+  ASSERT_NE(f, nullptr);
+  std::fclose(f);
+  EXPECT_EQ(WithDefaultExtension(plain), plain);  // an existing file is taken as it is
+  EXPECT_EQ(WithDefaultExtension(dir.string() + "/"), dir.string() + "/");
+  std::filesystem::remove_all(dir);
+}
+
+TEST(Reshape, AspectRatioOfAMinimisedWindow) {
+  EXPECT_DOUBLE_EQ(AspectRatio(1000, 500), 2.0);
+  EXPECT_DOUBLE_EQ(AspectRatio(800, 600), 800.0 / 600.0);  // not integer division
+  EXPECT_DOUBLE_EQ(AspectRatio(0, 500), 1.0);
+  EXPECT_DOUBLE_EQ(AspectRatio(640, 0), 1.0);
+}
+
+TEST(ConsoleText, Cp932Codesets) {
+  for (const char* name : {"SHIFT_JIS", "Shift_JIS", "SJIS", "CP932", "cp932", "WINDOWS-31J"}) {
+    EXPECT_TRUE(IsCp932Codeset(name)) << name;
+  }
+  for (const char* name : {"UTF-8", "ANSI_X3.4-1968", "EUC-JP", "", static_cast<const char*>(nullptr)}) {
+    EXPECT_FALSE(IsCp932Codeset(name)) << (name ? name : "null");
+  }
+}
+
+TEST(ConsoleText, ConvertsToCp932Bytes) {
+  EXPECT_EQ(ToConsoleBytes("a: 拡大\n", true), "a: \x8A\x67\x91\xE5\n");
+  EXPECT_EQ(ToConsoleBytes("s, ←: 左移動\n", true), "s, \x81\xA9: \x8D\xB6\x88\xDA\x93\xAE\n");
+  EXPECT_EQ(ToConsoleBytes("ESC:終了\n", false), "ESC:終了\n");
+  EXPECT_EQ(ToConsoleBytes("Can't open mqo file. [enter]\n", true), "Can't open mqo file. [enter]\n");
+  EXPECT_EQ(ToConsoleBytes("", true), "");
+  // A character CP932 lacks leaves the text as it was rather than cutting it.
+  EXPECT_EQ(ToConsoleBytes("x \xF0\x9F\x98\x80 y", true), "x \xF0\x9F\x98\x80 y");
+}
+
+}  // namespace
