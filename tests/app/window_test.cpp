@@ -58,6 +58,12 @@ class WindowEnvironment : public ::testing::Environment {
     InitGL();
     Pump(300);
   }
+  // Closing the window and the display lets the driver free its buffers
+  // before it is unloaded at exit.
+  void TearDown() override {
+    DestroyPhysicsWorld();
+    glutExit();
+  }
 };
 
 const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new WindowEnvironment);
