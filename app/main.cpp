@@ -1,5 +1,6 @@
 #include <GL/glut.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "app/command_line.h"
@@ -28,6 +29,8 @@ int main(int argc, char** argv) {
   glutTimerFunc(kTimerPeriodMs, OnTimer, 0);
   std::atexit(CleanupAtExit);
   InitGL();
+  // Everything printed so far reaches a pipe or a file before the loop runs.
+  std::fflush(stdout);
   glutMainLoop();
   return 0;
 }
