@@ -2,9 +2,13 @@
 // Fixture writers and helpers shared by the image tests: pictures are built
 // byte by byte (TGA, BMP) or with the format's own library (JPEG, PNG).
 #include <gtest/gtest.h>
+#include <png.h>
 #include <unistd.h>
 
 #include <cstdio>
+// jpeglib.h needs FILE and size_t declared first.
+#include <jpeglib.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -125,3 +129,77 @@ inline Bytes Iota(int n, int first = 1) {
 }
 
 inline Bytes Row(const unsigned char* row, int bytes) { return Bytes(row, row + bytes); }
+
+struct JpegShape {
+  int width, height, components = 3;
+  J_COLOR_SPACE space = JCS_RGB;
+  bool progressive = false;
+};
+
+inline void WriteJpeg(const std::string& path, const JpegShape& s, const Bytes& samples) {
+  FILE* fp = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(fp, nullptr);
+  jpeg_compress_struct c;
+  jpeg_error_mgr err;
+  c.err = jpeg_std_error(&err);
+  jpeg_create_compress(&c);
+  jpeg_stdio_dest(&c, fp);
+  c.image_width = s.width;
+  c.image_height = s.height;
+  c.input_components = s.components;
+  c.in_color_space = s.space;
+  jpeg_set_defaults(&c);
+  jpeg_set_quality(&c, 90, TRUE);
+  if (s.progressive) jpeg_simple_progression(&c);
+  jpeg_start_compress(&c, TRUE);
+  while (c.next_scanline < c.image_height) {
+    JSAMPROW row = const_cast<JSAMPLE*>(samples.data()) + c.next_scanline * s.width * s.components;
+    jpeg_write_scanlines(&c, &row, 1);
+  }
+  jpeg_finish_compress(&c);
+  jpeg_destroy_compress(&c);
+  std::fclose(fp);
+}
+
+struct PngShape {
+  PngShape(int w, int h, int type, int depth = 8) : width(w), height(h), colorType(type), bitDepth(depth) {}
+  int width, height, colorType, bitDepth;
+  bool interlaced = false;
+  Bytes palette;       // 3 bytes an entry
+  Bytes transparency;  // tRNS: palette alphas, or one 16-bit grey / RGB key
+};
+
+inline void Append(png_structp png, png_bytep data, png_size_t n) {
+  auto* out = static_cast<Bytes*>(png_get_io_ptr(png));
+  out->insert(out->end(), data, data + n);
+}
+
+// `samples` are the rows as PNG stores them (packed, 16-bit big-endian).
+inline Bytes Png(const PngShape& s, const Bytes& samples) {
+  Bytes out;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  png_set_write_fn(png, &out, Append, nullptr);
+  png_set_IHDR(png, info, s.width, s.height, s.bitDepth, s.colorType,
+               s.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
+  if (!s.palette.empty())
+    png_set_PLTE(png, info, reinterpret_cast<png_const_colorp>(s.palette.data()), static_cast<int>(s.palette.size() / 3));
+  if (s.colorType == PNG_COLOR_TYPE_PALETTE && !s.transparency.empty()) {
+    png_set_tRNS(png, info, s.transparency.data(), static_cast<int>(s.transparency.size()), nullptr);
+  } else if (!s.transparency.empty()) {
+    png_color_16 key{};
+    auto at = [&](size_t i) { return static_cast<png_uint_16>(s.transparency[i] << 8 | s.transparency[i + 1]); };
+    key.gray = key.red = at(0);
+    if (s.transparency.size() >= 6) key.green = at(2), key.blue = at(4);
+    png_set_tRNS(png, info, nullptr, 0, &key);
+  }
+  png_write_info(png, info);
+  const size_t stride = samples.size() / s.height;
+  std::vector<png_bytep> rows;
+  for (int y = 0; y < s.height; ++y) rows.push_back(const_cast<png_bytep>(samples.data()) + stride * y);
+  png_write_image(png, rows.data());
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  return out;
+}

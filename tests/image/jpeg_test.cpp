@@ -1,43 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <jpeglib.h>
-
 #include "image/jpeg_manager.h"
 #include "image_test_support.h"
 
 namespace {
-
-struct JpegShape {
-  int width, height, components = 3;
-  J_COLOR_SPACE space = JCS_RGB;
-  bool progressive = false;
-};
-
-void WriteJpeg(const std::string& path, const JpegShape& s, const Bytes& samples) {
-  FILE* fp = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(fp, nullptr);
-  jpeg_compress_struct c;
-  jpeg_error_mgr err;
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  jpeg_stdio_dest(&c, fp);
-  c.image_width = s.width;
-  c.image_height = s.height;
-  c.input_components = s.components;
-  c.in_color_space = s.space;
-  jpeg_set_defaults(&c);
-  jpeg_set_quality(&c, 90, TRUE);
-  if (s.progressive) jpeg_simple_progression(&c);
-  jpeg_start_compress(&c, TRUE);
-  while (c.next_scanline < c.image_height) {
-    JSAMPROW row = const_cast<JSAMPLE*>(samples.data()) + c.next_scanline * s.width * s.components;
-    jpeg_write_scanlines(&c, &row, 1);
-  }
-  jpeg_finish_compress(&c);
-  jpeg_destroy_compress(&c);
-  std::fclose(fp);
-}
 
 // The library's own output, row after row, for comparison.
 Bytes DecodeWithLibrary(const std::string& path, int* components) {

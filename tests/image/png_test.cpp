@@ -1,54 +1,10 @@
 #include <gtest/gtest.h>
-#include <png.h>
 #include <zlib.h>
 
 #include "image/png_manager.h"
 #include "image_test_support.h"
 
 namespace {
-
-struct PngShape {
-  PngShape(int w, int h, int type, int depth = 8) : width(w), height(h), colorType(type), bitDepth(depth) {}
-  int width, height, colorType, bitDepth;
-  bool interlaced = false;
-  Bytes palette;       // 3 bytes an entry
-  Bytes transparency;  // tRNS: palette alphas, or one 16-bit grey / RGB key
-};
-
-void Append(png_structp png, png_bytep data, png_size_t n) {
-  auto* out = static_cast<Bytes*>(png_get_io_ptr(png));
-  out->insert(out->end(), data, data + n);
-}
-
-// `samples` are the rows as PNG stores them (packed, 16-bit big-endian).
-Bytes Png(const PngShape& s, const Bytes& samples) {
-  Bytes out;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  png_set_write_fn(png, &out, Append, nullptr);
-  png_set_IHDR(png, info, s.width, s.height, s.bitDepth, s.colorType,
-               s.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-               PNG_FILTER_TYPE_DEFAULT);
-  if (!s.palette.empty())
-    png_set_PLTE(png, info, reinterpret_cast<png_const_colorp>(s.palette.data()), static_cast<int>(s.palette.size() / 3));
-  if (s.colorType == PNG_COLOR_TYPE_PALETTE && !s.transparency.empty()) {
-    png_set_tRNS(png, info, s.transparency.data(), static_cast<int>(s.transparency.size()), nullptr);
-  } else if (!s.transparency.empty()) {
-    png_color_16 key{};
-    auto at = [&](size_t i) { return static_cast<png_uint_16>(s.transparency[i] << 8 | s.transparency[i + 1]); };
-    key.gray = key.red = at(0);
-    if (s.transparency.size() >= 6) key.green = at(2), key.blue = at(4);
-    png_set_tRNS(png, info, nullptr, 0, &key);
-  }
-  png_write_info(png, info);
-  const size_t stride = samples.size() / s.height;
-  std::vector<png_bytep> rows;
-  for (int y = 0; y < s.height; ++y) rows.push_back(const_cast<png_bytep>(samples.data()) + stride * y);
-  png_write_image(png, rows.data());
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
-  return out;
-}
 
 using PngReader = StreamReader<CPngManager>;
 

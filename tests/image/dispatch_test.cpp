@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "image/bmp_manager.h"
+#include "image/jpeg_manager.h"
+#include "image/png_manager.h"
+#include "image/tga_manager.h"
+#include "image_test_support.h"
+#include "mqo/material.h"
+
+namespace {
+
+// Smallest valid files of each format, 1 x 1 pixel.
+const Bytes kTga = Tga(2, 1, 1, 24, {1, 2, 3});
+const Bytes kGreyTga = Tga(3, 1, 1, 8, {9});
+const Bytes kBmp = Bmp({1, 1}, {1, 2, 3, 0});
+MaterialMQO WithTexture(const std::string& name) {
+  MaterialMQO m;
+  std::snprintf(m.textureName, sizeof m.textureName, "%s", name.c_str());
+  return m;
+}
+
+std::string LoadTextureSaying(MaterialMQO& m, int* result) {
+  testing::internal::CaptureStdout();
+  *result = m.LoadTexture();
+  return testing::internal::GetCapturedStdout();
+}
+
+class Dispatch : public InTempDir {};
+
+TEST_F(Dispatch, ExtensionTablePicksTheReader) {
+  struct Case {
+    const char* name;
+    const Bytes* file;
+    int kind;
+    bool (*isReader)(CImageManager*);
+  };
+  auto bmp = [](CImageManager* i) { return dynamic_cast<CBMPManager*>(i) != nullptr; };
+  auto jpeg = [](CImageManager* i) { return dynamic_cast<CJpegManager*>(i) != nullptr; };
+  auto tga = [](CImageManager* i) { return dynamic_cast<CTgaManager*>(i) != nullptr; };
+  auto png = [](CImageManager* i) { return dynamic_cast<CPngManager*>(i) != nullptr; };
+  const Case cases[] = {{"a.bmp", &kBmp, 1, bmp},  {"a.BMP", &kBmp, 1, bmp},   {"photo.bmp.bmp", &kBmp, 1, bmp},
+                        {"a.jpg", nullptr, 2, jpeg}, {"a.jpeg", nullptr, 2, jpeg}, {"a.JPG", nullptr, 2, jpeg},
+                        {"a.JPEG", nullptr, 2, jpeg}, {"a.tga", &kTga, 2, tga},    {"a.TGA", &kTga, 2, tga},
+                        {"a.png", nullptr, 2, png},   {"a.PNG", nullptr, 2, png}};
+  for (const Case& c : cases) {
+    if (c.file)
+      WriteBytes(std::string("Texture/") + c.name, *c.file);
+    else if (c.kind == 2 && c.isReader == jpeg)
+      WriteJpeg(std::string("Texture/") + c.name, {1, 1, 1, JCS_GRAYSCALE}, {128});
+    else
+      WriteBytes(std::string("Texture/") + c.name, Png({1, 1, PNG_COLOR_TYPE_GRAY}, {5}));
+    MaterialMQO m = WithTexture(c.name);
+    int result = 0;
+    EXPECT_EQ(LoadTextureSaying(m, &result), "") << c.name;
+    EXPECT_EQ(result, 1) << c.name;
+    EXPECT_EQ(m.textureLoaded, 1);
+    EXPECT_EQ(m.textureKind, c.kind) << c.name;
+    EXPECT_TRUE(c.isReader(m.textureImage)) << c.name;
+    EXPECT_EQ(m.textureImage->m_fileName, std::string("Texture/") + c.name);
+  }
+}
+
+TEST_F(Dispatch, UnsupportedAndEmptyNamesChangeNothing) {
+  for (const char* name : {"a.Jpg", "a.TGa", "bmp", "wall", "a.gif", ""}) {
+    WriteBytes(std::string("Texture/x") + name, kTga);
+    MaterialMQO m = WithTexture(name);
+    int result = 1;
+    const std::string said = LoadTextureSaying(m, &result);
+    EXPECT_EQ(said, *name ? std::string("This file type is not supported! ") + name + "\n" : "");
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(m.textureKind, 0);
+    EXPECT_EQ(m.textureImage, nullptr);
+  }
+}
+
+TEST_F(Dispatch, FailedLoadDropsTheReaderButKeepsTheKind) {
+  WriteBytes("Texture/rle.tga", Tga(10, 1, 1, 24, {1, 2, 3}));
+  const std::pair<const char*, const char*> cases[] = {{"gone.bmp", "Can't open file\n"},
+                                                       {"gone.jpg", "Can't open jpeg file.\n"},
+                                                       {"gone.png", "Can't open png file.\n"},
+                                                       {"rle.tga", "Can't read tga file\n"}};
+  for (const auto& [name, message] : cases) {
+    MaterialMQO m = WithTexture(name);
+    int result = 1;
+    EXPECT_EQ(LoadTextureSaying(m, &result), message);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(m.textureImage, nullptr);
+    EXPECT_EQ(m.textureLoaded, 0);
+    EXPECT_EQ(m.textureKind, name[5] == 'b' ? 1 : 2);
+  }
+}
+
+TEST_F(Dispatch, PathTooLongFailsWithTheOpenMessage) {
+  // 255 bytes of name make a 263-byte path, past the 259 there is room for.
+  const std::string name = std::string(251, 'n') + ".bmp";
+  WriteBytes(std::string(251, 'n') + ".bmp", kBmp);
+  MaterialMQO m = WithTexture(name);
+  int result = 1;
+  EXPECT_EQ(LoadTextureSaying(m, &result), "Can't open file\n");
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(m.textureKind, 1);
+  EXPECT_EQ(m.textureImage, nullptr);
+}
+
+TEST_F(Dispatch, AlphaPlaneLeavesTheKindAlone) {
+  WriteBytes("Texture/a.tga", kGreyTga);
+  MaterialMQO m;
+  std::strcpy(m.alphaPlaneName, "a.tga");
+  EXPECT_EQ(m.LoadAlphaPlane(), 1);
+  EXPECT_EQ(m.alphaLoaded, 1);
+  EXPECT_EQ(m.textureKind, 0);
+  ASSERT_NE(m.alphaImage, nullptr);
+  EXPECT_EQ(m.alphaImage->m_planeKind, 2);
+  EXPECT_EQ(m.alphaImage->m_alphaRows[0][0], 9);
+
+  std::strcpy(m.alphaPlaneName, "gone.tga");
+  MaterialMQO missing;
+  std::strcpy(missing.alphaPlaneName, "gone.tga");
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(missing.LoadAlphaPlane(), 0);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Can't open file\n");
+  EXPECT_EQ(missing.alphaImage, nullptr);
+}
+
+TEST_F(Dispatch, GetPixelStaysInsideThePicture) {
+  WriteBytes("Texture/p.tga", Tga(2, 2, 1, 24, Iota(6)));
+  MaterialMQO m = WithTexture("p.tga");
+  ASSERT_EQ(m.LoadTexture(), 1);
+  unsigned char out[3] = {7, 7, 7};
+  const CImageManager& image = *m.textureImage;
+  EXPECT_EQ(image.GetPixel(1, 0, out), 1);
+  EXPECT_EQ(Row(out, 3), (Bytes{6, 5, 4}));
+  for (auto [x, y] : {std::pair{2, 0}, {0, 1}, {-1, 0}, {0, -1}}) {
+    unsigned char keep[3] = {7, 7, 7};
+    EXPECT_EQ(image.GetPixel(x, y, keep), 0);
+    EXPECT_EQ(Row(keep, 3), (Bytes{7, 7, 7}));
+  }
+  CTgaManager grey;
+  unsigned char keep[3] = {7, 7, 7};
+  EXPECT_EQ(grey.GetPixel(0, 0, keep), 0);
+}
+
+}  // namespace

@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "image/image_manager.h"
+#include "image/texture_lookup.h"
+#include "image_test_support.h"
+#include "mqo/material.h"
+
+namespace {
+
+class Lookup : public InTempDir {
+ protected:
+  static void Touch(const std::string& path) { WriteBytes(path, Tga(3, 1, 1, 8, {42})); }
+};
+
+TEST_F(Lookup, NameAsWrittenInTheTextureFolderComesFirst) {
+  Touch("Texture/a.tga");
+  Touch("a.tga");
+  EXPECT_EQ(FindTextureFile("a.tga"), "Texture/a.tga");
+  EXPECT_EQ(FindTextureFile("b.tga"), "");
+  EXPECT_EQ(FindTextureFile(""), "");
+}
+
+TEST_F(Lookup, WindowsNamesFindTheirFiles) {
+  Touch("Texture/sub/in-folder.tga");
+  Touch("beside.tga");
+  Touch("Texture/Mixed/Case.TGA");
+  Touch("lower/case.tga");
+  Touch("check.png");
+  Touch("shared/up.tga");
+  EXPECT_EQ(FindTextureFile("sub\\in-folder.tga"), "Texture/sub/in-folder.tga");
+  EXPECT_EQ(FindTextureFile("beside.tga"), "beside.tga");
+  EXPECT_EQ(FindTextureFile("MIXED\\case.tga"), "Texture/Mixed/Case.TGA");
+  EXPECT_EQ(FindTextureFile("TEXTURE/Mixed/CASE.tga"), "Texture/Mixed/Case.TGA");
+  EXPECT_EQ(FindTextureFile("Lower\\Case.tga"), "lower/case.tga");
+  EXPECT_EQ(FindTextureFile("C:\\Users\\someone\\img\\cube\\check.png"), "check.png");
+  std::filesystem::create_directory("model");
+  std::filesystem::current_path("model");
+  EXPECT_EQ(FindTextureFile("..\\shared\\up.tga"), "../shared/up.tga");
+}
+
+TEST_F(Lookup, LastComponentPrefersTheTextureFolder) {
+  Touch("Texture/check.png");
+  Touch("check.png");
+  EXPECT_EQ(FindTextureFile("D:\\models\\check.png"), "Texture/check.png");
+}
+
+TEST_F(Lookup, DirectoriesAreNotTextures) {
+  std::filesystem::create_directories("Texture/dir.tga");
+  std::filesystem::create_directories("dir.tga");
+  EXPECT_EQ(FindTextureFile("dir.tga"), "");
+}
+
+TEST_F(Lookup, ShiftJisNamesMatchTheirUtf8Files) {
+  // U+8868 is 0x95 0x5C in CP932: its second byte is a backslash, which must
+  // not split the name.
+  const std::string sjisTable = "\x95\x5C";
+  const std::string utf8Table = "\xE8\xA1\xA8";
+  Touch(utf8Table + ".tga");
+  EXPECT_EQ(FindTextureFile((sjisTable + ".tga").c_str()), utf8Table + ".tga");
+  // Files unpacked without conversion keep their Shift-JIS bytes.
+  Touch(sjisTable + "3.tga");
+  EXPECT_EQ(FindTextureFile(("C:\\dir\\" + sjisTable + "3.tga").c_str()), sjisTable + "3.tga");
+  // A Shift-JIS folder ("テクスチャ") with a Shift-JIS file inside.
+  const std::string sjisFolder = "\x83\x65\x83\x4E\x83\x58\x83\x60\x83\x83";
+  const std::string utf8Folder = "\xE3\x83\x86\xE3\x82\xAF\xE3\x82\xB9\xE3\x83\x81\xE3\x83\xA3";
+  Touch(utf8Folder + "/" + utf8Table + "2.TGA");
+  EXPECT_EQ(FindTextureFile((sjisFolder + "\\" + sjisTable + "2.tga").c_str()), utf8Folder + "/" + utf8Table + "2.TGA");
+  // Names already in UTF-8 split at every backslash.
+  Touch("Texture/" + utf8Folder + "/x.tga");
+  EXPECT_EQ(FindTextureFile((utf8Folder + "\\x.tga").c_str()), "Texture/" + utf8Folder + "/x.tga");
+}
+
+TEST_F(Lookup, DispatchLoadsTheFoundFileAndReportsAMissingOneOnce) {
+  Touch("check.tga");
+  MaterialMQO m;
+  std::strcpy(m.textureName, "C:\\Users\\someone\\check.tga");
+  EXPECT_EQ(m.LoadTexture(), 1);
+  EXPECT_STREQ(m.textureImage->m_fileName, "check.tga");
+
+  MaterialMQO missing;
+  std::strcpy(missing.textureName, "C:\\Users\\someone\\gone.tga");
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(missing.LoadTexture(), 0);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Can't open file\n");
+}
+
+}  // namespace
