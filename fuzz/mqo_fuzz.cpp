@@ -1,0 +1,22 @@
+// Feeds arbitrary bytes to the document reader through a memory stream.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+#include "mqo/loader.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return 0;  // fmemopen refuses an empty buffer
+  std::vector<char> bytes(data, data + size);
+  FILE* f = fmemopen(bytes.data(), bytes.size(), "rb");
+  if (!f) return 0;
+  {
+    LoaderMQO loader(DocumentMQO{}, f);
+    loader.Load();
+    const DocumentMQO copy = loader.GetDocument();
+    (void)copy;
+  }
+  std::fclose(f);
+  return 0;
+}
