@@ -1,8 +1,8 @@
 // Writes the sample model shown by "make run": samples/sample.mqo and its
 // pictures in samples/Texture/. Run as: make_sample <folder>.
 //
-// The model keeps within about +-60 units so that it fills the window from
-// the viewer's start-up camera. It is written the way Windows tools write
+// The model keeps within +-90 units: at the start-up zoom of 0.5 that fills
+// the middle of the window seen from the start-up camera. It is written the way Windows tools write
 // their files: CRLF line ends, a Shift-JIS material name, one object with
 // binary vertex data.
 
@@ -301,12 +301,12 @@ std::string Document() {
   s += "}\r\n";
 
   // The floor, with u across from -x and v down the picture from -z.
-  s += ObjectChunk("floor", VertexList({{-60, -20, -60}, {60, -20, -60}, {60, -20, 60}, {-60, -20, 60}}),
+  s += ObjectChunk("floor", VertexList({{-90, -30, -90}, {90, -30, -90}, {90, -30, 90}, {-90, -30, 90}}),
                    {{{0, 1, 2, 3}, kFloor, kQuadUV}});
 
   // The crate: a cube of side 30, its vertices stored as binary data.
   {
-    const float x0 = -40, x1 = -10, y0 = -20, y1 = 10, z0 = -5, z1 = 25;
+    const float x0 = -60, x1 = -15, y0 = -30, y1 = 15, z0 = -10, z1 = 35;
     const std::vector<V3> v = {{x0, y1, z0}, {x1, y1, z0}, {x1, y1, z1}, {x0, y1, z1},
                                {x0, y0, z0}, {x1, y0, z0}, {x1, y0, z1}, {x0, y0, z1}};
     s += ObjectChunk("crate", BinaryVertexList(v),
@@ -319,24 +319,24 @@ std::string Document() {
   }
 
   // A pyramid of triangles; its left side has no material.
-  s += ObjectChunk("pyramid", VertexList({{10, -20, 0}, {40, -20, 0}, {40, -20, 30}, {10, -20, 30}, {25, 20, 15}}),
+  s += ObjectChunk("pyramid", VertexList({{15, -30, 0}, {60, -30, 0}, {60, -30, 45}, {15, -30, 45}, {37.5f, 30, 22.5f}}),
                    {{{3, 2, 4}, kRed, {}},
                     {{2, 1, 4}, kBlue, {}},
                     {{1, 0, 4}, kRed, {}},
                     {{0, 3, 4}, -1, {}},
                     {{0, 1, 2, 3}, kBlue, {}}});
 
-  // The lattice at the back: its alpha plane cuts round holes, through which
-  // the background shows above the floor's far edge.
-  s += ObjectChunk("lattice", VertexList({{-55, 50, -45}, {0, 50, -45}, {0, -20, -45}, {-55, -20, -45}}),
+  // The lattice on the floor's far edge: its alpha plane cuts round holes,
+  // through which the background shows above the floor.
+  s += ObjectChunk("lattice", VertexList({{-84, 54, -90}, {0, 54, -90}, {0, -30, -90}, {-84, -30, -90}}),
                    {{{0, 1, 2, 3}, kLattice, kQuadUV}});
 
   // The sign: a picture twice as wide as high on a quad of the same shape.
-  s += ObjectChunk("sign", VertexList({{8, 35, -45}, {56, 35, -45}, {56, 11, -45}, {8, 11, -45}}),
+  s += ObjectChunk("sign", VertexList({{12, 54, -90}, {84, 54, -90}, {84, 18, -90}, {12, 18, -90}}),
                    {{{0, 1, 2, 3}, kSign, kQuadUV}});
 
   // A pane of glass in front of the crate: translucent while a button is held.
-  s += ObjectChunk("glass", VertexList({{-52, 8, 45}, {2, 8, 45}, {2, -20, 45}, {-52, -20, 45}}),
+  s += ObjectChunk("glass", VertexList({{-78, 6, 55}, {3, 6, 55}, {3, -30, 55}, {-78, -30, 55}}),
                    {{{0, 1, 2, 3}, kGlass, {}}});
   return s + "Eof\r\n";
 }
