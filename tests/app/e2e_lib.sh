@@ -36,7 +36,7 @@ e2e_init() {
   trap e2e_cleanup EXIT
   # GTK looks for an accessibility bus, a session bus and the user's files:
   # keep all of that inside the scratch folder.
-  export HOME=$E2E_TMP/home XDG_RUNTIME_DIR=$E2E_TMP/run NO_AT_BRIDGE=1 GTK_A11Y=none
+  export HOME=$E2E_TMP/home XDG_RUNTIME_DIR=$E2E_TMP/run NO_AT_BRIDGE=1 GTK_A11Y=none GSETTINGS_BACKEND=memory
   export XDG_CONFIG_HOME=$E2E_TMP/home/.config XDG_DATA_HOME=$E2E_TMP/home/.local/share
   mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
   chmod 700 "$XDG_RUNTIME_DIR"
@@ -109,10 +109,23 @@ e2e_input() { printf '%s' "$1" >&4; }
 
 e2e_close_input() { exec 4>&-; }
 
+# Windows of the name: by WM_NAME, and among the program's own windows by
+# _NET_WM_NAME too, since GTK gives a title outside Latin-1 only that.
+e2e_find_windows() {
+  local name=$1 win
+  xdotool search --onlyvisible --name "^${name}\$" 2>/dev/null || true
+  if [ -n "$E2E_PID" ]; then
+    for win in $(xdotool search --onlyvisible --pid "$E2E_PID" 2>/dev/null || true); do
+      [ "$(LC_ALL=C.UTF-8 xdotool getwindowname "$win" 2>/dev/null)" = "$name" ] && echo "$win"
+    done
+  fi
+  return 0
+}
+
 e2e_wait_window() {
   local name=$1 secs=${2:-20} i win
   for i in $(seq 1 $((secs * 10))); do
-    win=$(xdotool search --onlyvisible --name "^${name}\$" 2>/dev/null | head -n 1 || true)
+    win=$(e2e_find_windows "$name" | head -n 1)
     if [ -n "$win" ]; then
       echo "$win"
       return 0
@@ -124,7 +137,7 @@ e2e_wait_window() {
 }
 
 e2e_window_exists() {
-  [ -n "$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null || true)" ]
+  [ -n "$(e2e_find_windows "$1")" ]
 }
 
 e2e_wait_output() {

@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# The viewer started without a model: the help text before the chooser,
+# cancelling it (prompt, wait for Enter, status 255, no window), and a file
+# chosen by typing its path.
+#   e2e_chooser_test.sh BINARY DATA_DIR LSAN_SUPPRESSIONS
+set -u
+bin=$1 data=$2
+export E2E_LSAN_SUPPRESSIONS=$3
+. "$(dirname "$0")/e2e_lib.sh"
+e2e_init
+e2e_start_xvfb
+title="メタセコイアファイルを選択"
+prompt="MQOファイルを選択してください。 [enter]"
+
+# Types into the chooser's location field and confirms.
+type_path() {
+  xdotool windowfocus --sync "$1" 2>/dev/null || true
+  xdotool key ctrl+l
+  sleep 0.3
+  xdotool type --delay 10 "$2"
+  sleep 0.3
+  xdotool key Return
+}
+
+# Cancelled with Escape.
+e2e_start "$bin"
+dialog=$(e2e_wait_window "$title") || e2e_fail "the chooser did not open"
+cmp -s "$E2E_OUT" "$data/help.txt" || e2e_fail "the help text was not printed in full before the chooser"
+e2e_window_exists Lumenspin && e2e_fail "the viewer window opened before a file was chosen"
+xdotool windowfocus --sync "$dialog" 2>/dev/null || true
+xdotool key Escape
+e2e_wait_output "$prompt" 10 || e2e_fail "no prompt after cancelling"
+sleep 0.5
+kill -0 "$E2E_PID" 2>/dev/null || e2e_fail "the program did not wait for Enter"
+e2e_window_exists Lumenspin && e2e_fail "a window opened after cancelling"
+e2e_input $'\n'
+e2e_wait_exit
+[ "$E2E_STATUS" -eq 255 ] || e2e_fail "cancelling ended with status $E2E_STATUS, not 255"
+{ cat "$data/help.txt"; echo "$prompt"; } | cmp -s - "$E2E_OUT" || e2e_fail "unexpected console text after cancelling"
+
+# A typed path loads the model; the current directory becomes its folder.
+# The name is typed without its extension, which the chooser adds.
+cp "$data/two-material-cube.mqo" "$E2E_TMP/typed.mqo"
+e2e_start "$bin"
+dialog=$(e2e_wait_window "$title") || e2e_fail "the chooser did not open the second time"
+type_path "$dialog" "$E2E_TMP/typed"
+win=$(e2e_wait_window Lumenspin) || e2e_fail "choosing a file did not open the viewer"
+e2e_window_exists "$title" && e2e_fail "the chooser is still shown beside the viewer"
+[ "$(readlink "/proc/$E2E_PID/cwd")" = "$(cd "$E2E_TMP" && pwd -P)" ] ||
+  e2e_fail "the current directory is not the chosen file's folder"
+xdotool mousemove --window "$win" 400 300 key q
+e2e_wait_exit
+[ "$E2E_STATUS" -eq 0 ] || e2e_fail "q ended the program with status $E2E_STATUS"
+echo "e2e_chooser_test: passed"
