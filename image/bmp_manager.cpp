@@ -9,6 +9,7 @@ namespace {
 const char kReadFailed[] = "Can't read bmp file\n";
 constexpr int kFileHeaderSize = 14;
 constexpr int kInfoHeaderSize = 40;
+constexpr int kMaxWidth = 0x7FFFFFFF / 4;
 
 unsigned int Le16(const unsigned char* p) { return p[0] | (p[1] << 8); }
 unsigned int Le32(const unsigned char* p) {
@@ -93,8 +94,10 @@ int CBMPManager::ReadStream(FILE* fp) {
   DecodeHeaders(raw, m_fileHeader, m_infoHeader);
   const BmpInfoHeader& info = m_infoHeader;
   const unsigned bits = info.bitsPerPixel;
+  // A width past a quarter of the int range could not be multiplied by a
+  // pixel's bytes by callers; no file that holds such rows exists anyway.
   if (info.headerSize < kInfoHeaderSize || info.compression != 0 || !DepthTaken(bits) || info.width < 0 ||
-      info.height == static_cast<int>(0x80000000u)) {
+      info.width > kMaxWidth || info.height == static_cast<int>(0x80000000u)) {
     std::printf("%s", kReadFailed);
     return -1;
   }
@@ -143,7 +146,7 @@ int CBMPManager::ReadStream(FILE* fp) {
     std::printf("%s", kReadFailed);
     return -1;
   }
-  std::vector<unsigned char> row(static_cast<size_t>(stride));
+  std::vector<unsigned char> row(m_height > 0 ? static_cast<size_t>(stride) : 0);
   for (int i = 0; i < m_height; ++i) {
     const size_t want = static_cast<size_t>(i + 1 < m_height ? stride : dataBytes);
     if (std::fread(row.data(), 1, want, fp) != want) {

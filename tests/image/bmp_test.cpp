@@ -85,7 +85,7 @@ TEST(BmpReader, RefusesWhatItCannotRead) {
   const Bytes refused[] = {Bmp(rle, Bytes(4, 0)), Bmp(sixteen, Bytes(8, 0)), Bmp(negativeWidth, Bytes(12, 0)),
                            Bmp({4, static_cast<int>(0x80000000u)}, Bytes(12, 0)),
                            Bmp({1 << 30, 1 << 30}, Bytes(64, 0)), Bmp({1, 1 << 30}, Bytes(64, 0)),
-                           Bmp({0, 0x7FFFFFFF}, {})};
+                           Bmp({0, 0x7FFFFFFF}, {}), Bmp({0x31000000, 0}, {})};
   for (const Bytes& file : refused) {
     Bmp24 image;
     std::string said;
