@@ -1,0 +1,179 @@
+// Decoding speed of the image readers against the cost of just reading the
+// same bytes: a 4096 x 4096 24-bit TGA and BMP against a bare fread, and a
+// JPEG against a bare libjpeg decode. Prints the median of several runs.
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+// jpeglib.h needs FILE and size_t declared first.
+#include <jpeglib.h>
+
+#include "image/bmp_manager.h"
+#include "image/jpeg_manager.h"
+#include "image/tga_manager.h"
+
+namespace {
+
+constexpr int kSide = 4096;
+constexpr int kRuns = 7;
+
+using Bytes = std::vector<unsigned char>;
+
+void PutLe(Bytes& b, unsigned v, int size) {
+  for (int i = 0; i < size; ++i) b.push_back(static_cast<unsigned char>(v >> (8 * i)));
+}
+
+// A smooth picture with some noise, so that JPEG has real work to do.
+Bytes Picture() {
+  Bytes p(static_cast<size_t>(kSide) * kSide * 3);
+  unsigned seed = 12345;
+  for (size_t i = 0; i < p.size(); ++i) {
+    seed = seed * 1103515245 + 12345;
+    const size_t pixel = i / 3, x = pixel % kSide, y = pixel / kSide;
+    p[i] = static_cast<unsigned char>((x / 16 + y / 8 + (i % 3) * 40 + (seed >> 28)) & 0xFF);
+  }
+  return p;
+}
+
+void WriteFile(const std::string& path, const Bytes& head, const Bytes& body) {
+  FILE* fp = std::fopen(path.c_str(), "wb");
+  std::fwrite(head.data(), 1, head.size(), fp);
+  std::fwrite(body.data(), 1, body.size(), fp);
+  std::fclose(fp);
+}
+
+Bytes TgaHeader() {
+  Bytes h{0, 0, 2};
+  PutLe(h, 0, 5);
+  PutLe(h, 0, 4);
+  PutLe(h, kSide, 2);
+  PutLe(h, kSide, 2);
+  h.push_back(24);
+  h.push_back(0);
+  return h;
+}
+
+Bytes BmpHeader() {
+  const unsigned data = kSide * kSide * 3;
+  Bytes h{'B', 'M'};
+  PutLe(h, 54 + data, 4);
+  PutLe(h, 0, 4);
+  PutLe(h, 54, 4);
+  PutLe(h, 40, 4);
+  PutLe(h, kSide, 4);
+  PutLe(h, kSide, 4);
+  PutLe(h, 1, 2);
+  PutLe(h, 24, 2);
+  PutLe(h, 0, 4);
+  PutLe(h, data, 4);
+  PutLe(h, 0, 16);
+  return h;
+}
+
+void WriteJpeg(const std::string& path, const Bytes& picture) {
+  FILE* fp = std::fopen(path.c_str(), "wb");
+  jpeg_compress_struct c;
+  jpeg_error_mgr err;
+  c.err = jpeg_std_error(&err);
+  jpeg_create_compress(&c);
+  jpeg_stdio_dest(&c, fp);
+  c.image_width = c.image_height = kSide;
+  c.input_components = 3;
+  c.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&c);
+  jpeg_set_quality(&c, 90, TRUE);
+  jpeg_start_compress(&c, TRUE);
+  while (c.next_scanline < c.image_height) {
+    JSAMPROW row = const_cast<JSAMPLE*>(picture.data()) + static_cast<size_t>(c.next_scanline) * kSide * 3;
+    jpeg_write_scanlines(&c, &row, 1);
+  }
+  jpeg_finish_compress(&c);
+  jpeg_destroy_compress(&c);
+  std::fclose(fp);
+}
+
+long FileSize(const std::string& path) {
+  FILE* fp = std::fopen(path.c_str(), "rb");
+  std::fseek(fp, 0, SEEK_END);
+  const long size = std::ftell(fp);
+  std::fclose(fp);
+  return size;
+}
+
+void BareRead(const std::string& path) {
+  static Bytes buffer;
+  buffer.resize(static_cast<size_t>(FileSize(path)));
+  FILE* fp = std::fopen(path.c_str(), "rb");
+  if (std::fread(buffer.data(), 1, buffer.size(), fp) != buffer.size()) std::abort();
+  std::fclose(fp);
+}
+
+void BareJpegDecode(const std::string& path) {
+  FILE* fp = std::fopen(path.c_str(), "rb");
+  jpeg_decompress_struct d;
+  jpeg_error_mgr err;
+  d.err = jpeg_std_error(&err);
+  jpeg_create_decompress(&d);
+  jpeg_stdio_src(&d, fp);
+  jpeg_read_header(&d, TRUE);
+  jpeg_start_decompress(&d);
+  JSAMPARRAY row = (*d.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&d), JPOOL_IMAGE, d.output_width * 3, 1);
+  while (d.output_scanline < d.output_height) jpeg_read_scanlines(&d, row, 1);
+  jpeg_finish_decompress(&d);
+  jpeg_destroy_decompress(&d);
+  std::fclose(fp);
+}
+
+template <typename Reader>
+void ReaderLoad(const std::string& path) {
+  Reader image;
+  if (image.Load(path.c_str()) == -1) std::abort();
+}
+
+double MedianSeconds(const std::function<void()>& run) {
+  run();  // warm the page cache
+  std::vector<double> times;
+  for (int i = 0; i < kRuns; ++i) {
+    const auto start = std::chrono::steady_clock::now();
+    run();
+    times.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+  }
+  std::sort(times.begin(), times.end());
+  return times[kRuns / 2];
+}
+
+void Report(const char* what, const std::string& path, const std::function<void()>& base, const char* baseName,
+            const std::function<void()>& reader) {
+  const double mb = FileSize(path) / 1e6, pixels = static_cast<double>(kSide) * kSide / 1e6;
+  const double tb = MedianSeconds(base), tr = MedianSeconds(reader);
+  std::printf("%-5s %8.1f MB  %-12s %8.1f ms %8.1f MB/s  reader %8.1f ms %8.1f MB/s %7.1f Mpx/s  x%.2f\n", what, mb,
+              baseName, tb * 1e3, mb / tb, tr * 1e3, mb / tr, pixels / tr, tr / tb);
+}
+
+}  // namespace
+
+int main() {
+  char dir[] = "/tmp/lumenspin-bench-XXXXXX";
+  if (!mkdtemp(dir)) return 1;
+  const std::string tga = std::string(dir) + "/big.tga", bmp = std::string(dir) + "/big.bmp",
+                    jpg = std::string(dir) + "/big.jpg";
+  const Bytes picture = Picture();
+  WriteFile(tga, TgaHeader(), picture);
+  WriteFile(bmp, BmpHeader(), picture);
+  WriteJpeg(jpg, picture);
+
+  std::printf("%d x %d pixels, 24-bit, median of %d runs\n", kSide, kSide, kRuns);
+  Report("TGA", tga, [&] { BareRead(tga); }, "fread", [&] { ReaderLoad<CTgaManager>(tga); });
+  Report("BMP", bmp, [&] { BareRead(bmp); }, "fread", [&] { ReaderLoad<CBMPManager>(bmp); });
+  Report("JPEG", jpg, [&] { BareJpegDecode(jpg); }, "libjpeg", [&] { ReaderLoad<CJpegManager>(jpg); });
+  unlink(tga.c_str());
+  unlink(bmp.c_str());
+  unlink(jpg.c_str());
+  rmdir(dir);
+  return 0;
+}
