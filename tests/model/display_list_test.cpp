@@ -205,6 +205,27 @@ TEST_F(DisplayList, CornerCountNeverReachesPastFourCorners) {
   EXPECT_EQ(Corners(polygons).count({0, 30}), 0u);
 }
 
+TEST_F(DisplayList, FiveCornerFaceFromAFileDrawsItsFirstFourCorners) {
+  char path[] = "/tmp/five-corners-XXXXXX";
+  const int fd = mkstemp(path);
+  ASSERT_GE(fd, 0);
+  close(fd);
+  ASSERT_TRUE(WriteBytes(path,
+                         "Metasequoia Document\r\nFormat Text Ver 1.0\r\n"
+                         "Object \"five\" {\r\n\tvertex 5 {\r\n\t\t-10 -10 0\r\n\t\t10 -10 0\r\n"
+                         "\t\t10 10 0\r\n\t\t-10 10 0\r\n\t\t0 30 0\r\n\t}\r\n"
+                         "\tface 1 {\r\n\t\t5 V(0 1 2 3 4)\r\n\t}\r\n}\r\n"));
+  testing::internal::CaptureStdout();
+  ASSERT_EQ(LoadModel(path), 0);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  std::remove(path);
+
+  BuildDisplayList();
+  const std::vector<FeedbackPolygon> polygons = RunListInFeedback();
+  EXPECT_EQ(Triangles(polygons), 2);
+  EXPECT_EQ(Corners(polygons), (std::set<std::pair<int, int>>{{-10, -10}, {10, -10}, {10, 10}, {-10, 10}}));
+}
+
 TEST_F(DisplayList, ShortFacesAndEmptySlotsDrawNothing) {
   DocumentMQO document;
   AddObject(document, Square(10, {Face({}), Face({0}), Face({0, 1})}));

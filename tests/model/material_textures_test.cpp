@@ -181,6 +181,31 @@ TEST_F(MaterialTextures, NoMaterialsNoTextures) {
   for (unsigned int id : g_textureIds) ASSERT_EQ(id, 0u);
 }
 
+TEST_F(MaterialTextures, TextureWithItsOwnAlphaChannelCutsOutLikeAnAlphaPlane) {
+  // A 32-bit TGA, 2 x 1: an opaque red pixel and a clear green one.
+  std::string tga(18, '\0');
+  tga[2] = 2;
+  tga[12] = 2;
+  tga[14] = 1;
+  tga[16] = 32;
+  tga[17] = 8;  // eight alpha bits, rows bottom-up
+  tga += std::string("\x00\x00\xff\xff" "\x00\xff\x00\x00", 8);  // blue, green, red, alpha
+  Picture("leaf.tga", tga);
+  Load({NamedMaterial("leaf", "leaf.tga")});
+  const Texture t = ReadBack(g_textureIds[0]);
+  ASSERT_EQ(t.height, 2);
+  EXPECT_EQ(t.Texel(0, 0), (std::vector<int>{255, 0, 0, 255}));
+  EXPECT_EQ(t.Texel(1, 0), (std::vector<int>{0, 255, 0, 0}));
+
+  // Such a material turns the alpha test on around the list.
+  BuildDisplayList();
+  glAlphaFunc(GL_ALWAYS, 0);
+  glCallList(1);
+  GLint function = 0;
+  glGetIntegerv(GL_ALPHA_TEST_FUNC, &function);
+  EXPECT_EQ(function, GL_GREATER);
+}
+
 TEST_F(MaterialTextures, AlphaPlaneThatDoesNotLoadLeavesTheTextureOpaque) {
   Picture("square.tga", Tga(2, 2, 2, kSquare));
   Picture("colour.tga", Tga(2, 1, 1, std::string("\x01\x02\x03", 3)));  // no single-channel plane
