@@ -49,6 +49,10 @@ bool ChooseModelFile(std::string& path) {
                                                   nullptr);
   gtk_window_set_modal(GTK_WINDOW(dialog), TRUE);
   gtk_file_chooser_set_local_only(GTK_FILE_CHOOSER(dialog), TRUE);
+  // Start where the program was started, not in the recent files.
+  gchar* here = g_get_current_dir();
+  gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(dialog), here);
+  g_free(here);
   GtkFileFilter* filter = gtk_file_filter_new();
   gtk_file_filter_set_name(filter, "MQOファイル(*.mqo)");
   gtk_file_filter_add_pattern(filter, "*.mqo");

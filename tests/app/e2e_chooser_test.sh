@@ -22,6 +22,16 @@ type_path() {
   xdotool key Return
 }
 
+# Without a display no chooser can open: that counts as a cancel.
+(
+  unset DISPLAY
+  e2e_start "$bin"
+  e2e_wait_output "$prompt" 10 || e2e_fail "no prompt without a display"
+  e2e_input $'\n'
+  e2e_wait_exit
+  [ "$E2E_STATUS" -eq 255 ] || e2e_fail "status $E2E_STATUS, not 255, without a display"
+) || exit 1
+
 # Cancelled with Escape.
 e2e_start "$bin"
 dialog=$(e2e_wait_window "$title") || e2e_fail "the chooser did not open"

@@ -12,6 +12,8 @@
 #   e2e_window_exists NAME        status 0 when such a window is mapped now
 #   e2e_wait_output TEXT [SECS]   waits until stdout holds TEXT (fixed string)
 #   e2e_wait_exit [SECS]          waits for the program; sets E2E_STATUS
+#   e2e_close_window WIN          closes it as a window manager would (needs
+#                                 E2E_CLOSE_WINDOW, the close_window helper)
 #   e2e_screenshot WIN FILE       saves the window's picture as FILE (png)
 #   e2e_pixel FILE X Y            prints "R G B" of one pixel (0..255)
 #   e2e_expect_pixel FILE X Y R G B [TOLERANCE]
@@ -161,6 +163,11 @@ e2e_wait_exit() {
   E2E_STATUS=0
   wait "$E2E_PID" || E2E_STATUS=$?
   E2E_PID=
+}
+
+e2e_close_window() {
+  [ -n "${E2E_CLOSE_WINDOW:-}" ] || e2e_fail "E2E_CLOSE_WINDOW does not name the close_window helper"
+  "$E2E_CLOSE_WINDOW" "$1" || e2e_fail "cannot ask window $1 to close"
 }
 
 e2e_screenshot() {

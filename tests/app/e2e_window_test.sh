@@ -89,4 +89,12 @@ win=$(e2e_wait_window Lumenspin) || e2e_fail "no window on the second start"
 xdotool mousemove --window "$win" 400 300 key q
 e2e_wait_exit
 [ "$E2E_STATUS" -eq 0 ] || e2e_fail "q ended the program with status $E2E_STATUS"
+
+# Closing the window ends it with status 0 as well.
+e2e_start "$bin" "$model"
+win=$(e2e_wait_window Lumenspin) || e2e_fail "no window on the third start"
+sleep 0.3
+e2e_close_window "$win"
+e2e_wait_exit
+[ "$E2E_STATUS" -eq 0 ] || e2e_fail "closing the window ended the program with status $E2E_STATUS"
 echo "e2e_window_test: passed"
