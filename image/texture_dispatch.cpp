@@ -66,6 +66,7 @@ int LoadImage(const char* name, CImageManager*& image, int& loaded, int* texture
   // When nothing else opens, the reader is given the path as written and
   // reports the missing file itself.
   const std::string found = FindTextureFile(name);
+  delete image;  // a second load replaces the first image rather than leaking it
   image = kind->create();
   if (image->Load(found.empty() ? path : found.c_str()) != -1) {
     loaded = 1;

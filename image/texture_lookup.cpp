@@ -124,6 +124,10 @@ std::string Cp932ToUtf8(const std::string& name) {
   return out;
 }
 
+bool HasDrive(const std::string& part) {
+  return part.size() >= 2 && part[1] == ':' && ((part[0] >= 'A' && part[0] <= 'Z') || (part[0] >= 'a' && part[0] <= 'z'));
+}
+
 // Candidates 1 to 3 for one spelling of the name.
 std::vector<Components> Candidates(const Components& parts) {
   std::vector<Components> list;
@@ -132,9 +136,11 @@ std::vector<Components> Candidates(const Components& parts) {
   inTexture.insert(inTexture.end(), parts.begin(), parts.end());
   list.push_back(inTexture);
   list.push_back(parts);
-  if (parts.size() > 1) {
-    list.push_back({"Texture", parts.back()});
-    list.push_back({parts.back()});
+  // "C:check.png" names a file without naming a folder.
+  const std::string last = parts.size() == 1 && HasDrive(parts[0]) ? parts[0].substr(2) : parts.back();
+  if ((parts.size() > 1 || last != parts[0]) && !last.empty()) {
+    list.push_back({"Texture", last});
+    list.push_back({last});
   }
   return list;
 }

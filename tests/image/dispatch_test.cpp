@@ -129,6 +129,7 @@ TEST_F(Dispatch, GetPixelStaysInsideThePicture) {
   WriteBytes("Texture/p.tga", Tga(2, 2, 1, 24, Iota(6)));
   MaterialMQO m = WithTexture("p.tga");
   ASSERT_EQ(m.LoadTexture(), 1);
+  ASSERT_EQ(m.LoadTexture(), 1);  // the leak checker catches a first image left behind
   unsigned char out[3] = {7, 7, 7};
   const CImageManager& image = *m.textureImage;
   EXPECT_EQ(image.GetPixel(1, 0, out), 1);

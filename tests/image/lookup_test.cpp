@@ -37,6 +37,7 @@ TEST_F(Lookup, WindowsNamesFindTheirFiles) {
   EXPECT_EQ(FindTextureFile("TEXTURE/Mixed/CASE.tga"), "Texture/Mixed/Case.TGA");
   EXPECT_EQ(FindTextureFile("Lower\\Case.tga"), "lower/case.tga");
   EXPECT_EQ(FindTextureFile("C:\\Users\\someone\\img\\cube\\check.png"), "check.png");
+  EXPECT_EQ(FindTextureFile("c:check.png"), "check.png");
   std::filesystem::create_directory("model");
   std::filesystem::current_path("model");
   EXPECT_EQ(FindTextureFile("..\\shared\\up.tga"), "../shared/up.tga");
