@@ -47,7 +47,8 @@ bool CImageManager::AllocatePlane(unsigned char**& rows, int channels) {
   rows = new (std::nothrow) unsigned char*[m_height > 0 ? m_height : 0]();
   if (!rows) return false;
   const size_t rowBytes = static_cast<size_t>(m_width > 0 ? m_width : 0) * channels;
-  for (int y = 0; y < m_height; ++y) {
+  // Rows of a picture without columns hold nothing and stay null.
+  for (int y = 0; rowBytes > 0 && y < m_height; ++y) {
     rows[y] = new (std::nothrow) unsigned char[rowBytes];
     if (!rows[y]) return false;
   }

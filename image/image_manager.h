@@ -34,7 +34,8 @@ class CImageManager {
  protected:
   // Allocates m_height rows of m_width * channels bytes into rows (which must
   // be null). The row array starts all null, so a failure half-way leaves a
-  // plane that the destructor releases safely. Returns false when memory runs out.
+  // plane that the destructor releases safely. A picture of width 0 keeps
+  // its m_height row pointers null. Returns false when memory runs out.
   bool AllocatePlane(unsigned char**& rows, int channels);
   // Bytes from the current position to the end of the stream, or -1 when the
   // stream cannot seek.
