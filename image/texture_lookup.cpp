@@ -71,10 +71,17 @@ bool IsRegularFile(const std::string& path) {
   return true;
 }
 
-bool SameIgnoringAsciiCase(const std::string& a, const char* b) {
+// In CP932 text the second byte of a character may be an ASCII letter; it is
+// compared exactly, so that two different characters never match.
+bool SameIgnoringAsciiCase(const std::string& a, const char* b, bool cp932) {
   size_t i = 0;
   for (; i < a.size() && b[i]; ++i) {
     unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+    if (cp932 && IsCp932Lead(x) && i + 1 < a.size()) {
+      if (x != y || a[i + 1] != b[i + 1]) return false;
+      ++i;
+      continue;
+    }
     if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
     if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
     if (x != y) return false;
@@ -84,7 +91,7 @@ bool SameIgnoringAsciiCase(const std::string& a, const char* b) {
 
 // Resolves each component against the directory it sits in, taking an exact
 // entry when there is one and otherwise the first entry equal but for case.
-std::string ResolveIgnoringCase(const Components& parts) {
+std::string ResolveIgnoringCase(const Components& parts, bool cp932) {
   std::string path;
   for (const std::string& part : parts) {
     std::string next = path.empty() ? part : path + '/' + part;
@@ -94,7 +101,7 @@ std::string ResolveIgnoringCase(const Components& parts) {
       if (!dir) return "";
       bool found = false;
       while (dirent* entry = readdir(dir)) {
-        if (SameIgnoringAsciiCase(part, entry->d_name)) {
+        if (SameIgnoringAsciiCase(part, entry->d_name, cp932)) {
           next = path.empty() ? entry->d_name : path + '/' + entry->d_name;
           found = true;
           break;
@@ -166,12 +173,12 @@ std::string FindTextureFile(const char* name) {
   for (size_t i = 0; i < plain.size(); ++i) {
     const std::string exact = Join(plain[i]);
     if (IsRegularFile(exact)) return exact;
-    const std::string caseless = ResolveIgnoringCase(plain[i]);
+    const std::string caseless = ResolveIgnoringCase(plain[i], cp932);
     if (IsRegularFile(caseless)) return caseless;
     if (i < converted.size()) {
       const std::string exactUtf8 = Join(converted[i]);
       if (IsRegularFile(exactUtf8)) return exactUtf8;
-      const std::string caselessUtf8 = ResolveIgnoringCase(converted[i]);
+      const std::string caselessUtf8 = ResolveIgnoringCase(converted[i], false);
       if (IsRegularFile(caselessUtf8)) return caselessUtf8;
     }
   }

@@ -65,6 +65,9 @@ TEST_F(Lookup, ShiftJisNamesMatchTheirUtf8Files) {
   // Files unpacked without conversion keep their Shift-JIS bytes.
   Touch(sjisTable + "3.tga");
   EXPECT_EQ(FindTextureFile(("C:\\dir\\" + sjisTable + "3.tga").c_str()), sjisTable + "3.tga");
+  // 0x83 0x41 and 0x83 0x61 are two different characters, not two cases of one.
+  Touch("\x83\x61.tga");
+  EXPECT_EQ(FindTextureFile("\x83\x41.tga"), "");
   // A Shift-JIS folder ("テクスチャ") with a Shift-JIS file inside.
   const std::string sjisFolder = "\x83\x65\x83\x4E\x83\x58\x83\x60\x83\x83";
   const std::string utf8Folder = "\xE3\x83\x86\xE3\x82\xAF\xE3\x82\xB9\xE3\x83\x81\xE3\x83\xA3";
