@@ -170,11 +170,13 @@ std::string FindTextureFile(const char* name) {
     if (!utf8.empty()) converted = Candidates(Split(utf8, false));
   }
 
-  for (size_t i = 0; i < plain.size(); ++i) {
-    const std::string exact = Join(plain[i]);
-    if (IsRegularFile(exact)) return exact;
-    const std::string caseless = ResolveIgnoringCase(plain[i], cp932);
-    if (IsRegularFile(caseless)) return caseless;
+  for (size_t i = 0; i < plain.size() || i < converted.size(); ++i) {
+    if (i < plain.size()) {
+      const std::string exact = Join(plain[i]);
+      if (IsRegularFile(exact)) return exact;
+      const std::string caseless = ResolveIgnoringCase(plain[i], cp932);
+      if (IsRegularFile(caseless)) return caseless;
+    }
     if (i < converted.size()) {
       const std::string exactUtf8 = Join(converted[i]);
       if (IsRegularFile(exactUtf8)) return exactUtf8;
