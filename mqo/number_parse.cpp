@@ -33,7 +33,33 @@ int ParseInt(const char* text) {
 
 double ParseDouble(const char* text) {
   const char* p = text;
-  if (*p == '-') ++p;
+  const bool negative = *p == '-';
+  if (negative) ++p;
+  // Plain decimals of at most 19 digits whose digits fit 53 bits and whose
+  // fraction has at most 22 digits: both the digits and the power of ten are
+  // exact doubles, so one division gives the correctly rounded value, which
+  // is what strtod gives too.
+  std::uint64_t digits = 0;
+  int count = 0, fraction = 0;
+  while (IsDigit(*p)) {
+    digits = digits * 10 + static_cast<std::uint64_t>(*p++ - '0');
+    if (++count > 19) break;
+  }
+  if (*p == '.' && count <= 19) {
+    ++p;
+    while (IsDigit(*p)) {
+      digits = digits * 10 + static_cast<std::uint64_t>(*p++ - '0');
+      ++fraction;
+      if (++count > 19) break;
+    }
+  }
+  if (*p == '\0' && count > 0 && count <= 19 && digits <= (std::uint64_t{1} << 53) && fraction <= 22) {
+    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                         1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const double value = static_cast<double>(digits) / kPowers[fraction];
+    return negative ? -value : value;
+  }
+  p = negative ? text + 1 : text;
   // from_chars reads neither hexadecimal nor a '+' nor leading blanks.
   if (!IsDigit(*p) || (p[0] == '0' && (p[1] == 'x' || p[1] == 'X'))) return std::atof(text);
   double value = 0;

@@ -1,0 +1,124 @@
+#include "mqo_generator.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// A small deterministic generator: the same options give the same bytes.
+class Random {
+ public:
+  explicit Random(unsigned seed) : state_(seed * 2654435761u + 1) {}
+  std::uint32_t Next() {
+    state_ ^= state_ << 13;
+    state_ ^= state_ >> 17;
+    state_ ^= state_ << 5;
+    return state_;
+  }
+  double Unit() { return Next() / 4294967296.0; }
+  long long Below(long long n) { return n > 0 ? static_cast<long long>(Unit() * static_cast<double>(n)) : 0; }
+
+ private:
+  std::uint32_t state_;
+};
+
+void WriteScene(FILE* out, const char* eol) {
+  std::fprintf(out, "Scene {%s\tpos 0.0000 0.0000 1500.0000%s\tlookat 0.0000 0.0000 0.0000%s", eol, eol, eol);
+  std::fprintf(out, "\thead -0.5236%s\tpich 0.5236%s\tortho 0%s\tzoom2 5.0000%s", eol, eol, eol, eol);
+  std::fprintf(out, "\tamb 0.250 0.250 0.250%s}%s", eol, eol);
+}
+
+void WriteMaterials(FILE* out, const MqoGeneratorOptions& o, Random& random, const char* eol) {
+  if (o.materials <= 0) return;
+  std::fprintf(out, "Material %d {%s", o.materials, eol);
+  for (int i = 0; i < o.materials; ++i) {
+    std::fprintf(out, "\t\"mat%d\" shader(3) col(%.3f %.3f %.3f 1.000) dif(0.800) amb(0.600) emi(0.000) spc(0.000) power(5.00)",
+                 i + 1, random.Unit(), random.Unit(), random.Unit());
+    if (o.textures) std::fprintf(out, " tex(\"tex%d.bmp\")", i + 1);
+    std::fprintf(out, "%s", eol);
+  }
+  std::fprintf(out, "}%s", eol);
+}
+
+void WriteVertexList(FILE* out, long long count, Random& random, const char* eol) {
+  std::fprintf(out, "\tvertex %lld {%s", count, eol);
+  for (long long i = 0; i < count; ++i)
+    std::fprintf(out, "\t\t%.4f %.4f %.4f%s", random.Unit() * 2000 - 1000, random.Unit() * 2000 - 1000,
+                 random.Unit() * 2000 - 1000, eol);
+  std::fprintf(out, "\t}%s", eol);
+}
+
+void WriteBinaryVertices(FILE* out, long long count, Random& random, const char* eol) {
+  std::fprintf(out, "\tBVertex 1 {%s\t\tVector %lld [%lld]%s", eol, count, count * 12, eol);
+  std::vector<unsigned char> bytes;
+  bytes.reserve(12 * 4096);
+  for (long long i = 0; i < count; ++i) {
+    for (int k = 0; k < 3; ++k) {
+      const float value = static_cast<float>(random.Unit() * 2000 - 1000);
+      std::uint32_t bits;
+      std::memcpy(&bits, &value, 4);
+      for (int b = 0; b < 4; ++b) bytes.push_back(static_cast<unsigned char>(bits >> (8 * b)));
+    }
+    if (bytes.size() >= 12 * 4096 || i + 1 == count) {
+      std::fwrite(bytes.data(), 1, bytes.size(), out);
+      bytes.clear();
+    }
+  }
+  std::fprintf(out, "\t}%s", eol);
+}
+
+void WriteFaceList(FILE* out, const MqoGeneratorOptions& o, long long count, long long vertices, Random& random,
+                   const char* eol) {
+  std::fprintf(out, "\tface %lld {%s", count, eol);
+  for (long long i = 0; i < count; ++i) {
+    const int n = random.Unit() < o.quadShare ? 4 : 3;
+    std::fprintf(out, "\t\t%d V(", n);
+    for (int k = 0; k < n; ++k) std::fprintf(out, k ? " %lld" : "%lld", random.Below(vertices));
+    std::fputc(')', out);
+    if (o.materialGroups && o.materials > 0) std::fprintf(out, " M(%lld)", random.Below(o.materials));
+    if (o.uvGroups) {
+      std::fputs(" UV(", out);
+      for (int k = 0; k < n; ++k) std::fprintf(out, k ? " %.5f %.5f" : "%.5f %.5f", random.Unit(), random.Unit());
+      std::fputc(')', out);
+    }
+    std::fputs(eol, out);
+  }
+  std::fprintf(out, "\t}%s", eol);
+}
+
+}  // namespace
+
+bool WriteMqoDocument(FILE* out, const MqoGeneratorOptions& o) {
+  const char* eol = o.crlf ? "\r\n" : "\n";
+  Random random(o.seed);
+  std::fprintf(out, "Metasequoia Document%sFormat Text Ver 1.0%s%s", eol, eol, eol);
+  WriteScene(out, eol);
+  WriteMaterials(out, o, random, eol);
+  const int objects = std::max(1, o.objects);
+  for (int i = 0; i < objects; ++i) {
+    // The remainder of an uneven split goes to the last object.
+    const long long vertices = o.vertices / objects + (i + 1 == objects ? o.vertices % objects : 0);
+    const long long faces = o.faces / objects + (i + 1 == objects ? o.faces % objects : 0);
+    std::fprintf(out, "Object \"obj%d\" {%s\tdepth 0%s\tfolding 0%s", i + 1, eol, eol, eol);
+    std::fprintf(out, "\tscale 1.000000 1.000000 1.000000%s\trotation 0.000000 0.000000 0.000000%s", eol, eol);
+    std::fprintf(out, "\ttranslation 0.000000 0.000000 0.000000%s\tvisible 15%s\tlocking 0%s", eol, eol, eol);
+    std::fprintf(out, "\tshading 1%s\tfacet 59.5%s\tcolor 0.898 0.498 0.698%s\tcolor_type 0%s", eol, eol, eol, eol);
+    if (o.binaryVertices)
+      WriteBinaryVertices(out, vertices, random, eol);
+    else
+      WriteVertexList(out, vertices, random, eol);
+    WriteFaceList(out, o, faces, vertices, random, eol);
+    std::fprintf(out, "}%s", eol);
+  }
+  std::fprintf(out, "Eof%s", eol);
+  return !std::ferror(out);
+}
+
+bool WriteMqoDocument(const char* path, const MqoGeneratorOptions& options) {
+  FILE* out = std::fopen(path, "wb");
+  if (!out) return false;
+  const bool written = WriteMqoDocument(out, options);
+  return std::fclose(out) == 0 && written;
+}

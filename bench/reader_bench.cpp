@@ -1,0 +1,214 @@
+// reader_bench [FILE.mqo]: throughput of LoaderMQO::Load on a ~1M-vertex,
+// ~1M-face document beside three reference loops over the same file, and the
+// peak resident memory of one load in a fresh process against the size of the
+// geometry it produces. The document is generated next to this program when
+// no file is given and it does not exist yet.
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+#include "mqo/loader.h"
+#include "mqo_generator.h"
+
+namespace {
+
+constexpr int kRuns = 7;
+
+double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+template <class F>
+double MedianSeconds(F run) {
+  std::vector<double> times;
+  for (int i = 0; i < kRuns; ++i) {
+    const auto start = std::chrono::steady_clock::now();
+    run();
+    times.push_back(Seconds(std::chrono::steady_clock::now() - start));
+  }
+  std::sort(times.begin(), times.end());
+  return times[times.size() / 2];
+}
+
+long FileSize(const char* path) {
+  struct stat st;
+  return stat(path, &st) == 0 ? static_cast<long>(st.st_size) : -1;
+}
+
+// Guards results of the reference loops against being optimised away.
+volatile double g_sink;
+
+void FgetsLoop(const char* path) {
+  FILE* f = std::fopen(path, "rb");
+  char line[8192];
+  long lines = 0;
+  while (std::fgets(line, 8191, f)) ++lines;
+  std::fclose(f);
+  g_sink = static_cast<double>(lines);
+}
+
+bool IsBreak(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '(' || c == ')' || c == '"' || c == '[' ||
+         c == ']' || c == '{' || c == '}' || c == ',' || c == ':' || c == ';' || c == '=';
+}
+
+// Splits every line into tokens in place and converts each numeric token.
+template <class Convert>
+void SplitLoop(const char* path, Convert convert) {
+  FILE* f = std::fopen(path, "rb");
+  char line[8192];
+  double sum = 0;
+  while (std::fgets(line, 8191, f)) {
+    char* p = line;
+    for (;;) {
+      while (*p && IsBreak(*p)) ++p;
+      if (!*p) break;
+      char* start = p;
+      while (*p && !IsBreak(*p)) ++p;
+      const char saved = *p;
+      *p = '\0';
+      if ((*start >= '0' && *start <= '9') || *start == '-' || *start == '.') sum += convert(start, p);
+      *p = saved;
+    }
+  }
+  std::fclose(f);
+  g_sink = sum;
+}
+
+struct LoadFigures {
+  int code = 0;
+  long long vertices = 0, faces = 0;
+  long long geometryBytes = 0;
+};
+
+LoadFigures LoadOnce(const char* path) {
+  FILE* f = std::fopen(path, "rb");
+  LoadFigures r;
+  if (!f) {
+    r.code = 1;
+    return r;
+  }
+  LoaderMQO loader(DocumentMQO{}, f);
+  r.code = loader.Load();
+  std::fclose(f);
+  const DocumentMQO document = loader.GetDocument();  // shares the lists: no copy of the geometry
+  for (const ObjectMQO& o : document.objects) {
+    r.vertices += o.numVertices;
+    r.faces += o.numFaces;
+  }
+  r.geometryBytes = r.vertices * static_cast<long long>(sizeof(VertexMQO)) +
+                    r.faces * static_cast<long long>(sizeof(FaceMQO));
+  return r;
+}
+
+long StatusKiB(const char* field) {
+  FILE* f = std::fopen("/proc/self/status", "r");
+  if (!f) return -1;
+  char line[256];
+  long value = -1;
+  const std::size_t n = std::strlen(field);
+  while (std::fgets(line, sizeof line, f))
+    if (!std::strncmp(line, field, n)) value = std::atol(line + n);
+  std::fclose(f);
+  return value;
+}
+
+// In a fresh process: the resident size before the load and the peak of the
+// whole process once the document is read.
+int PeakChild(const char* path) {
+  const long before = StatusKiB("VmRSS:");
+  const LoadFigures r = LoadOnce(path);
+  std::printf("%ld %ld %lld %d\n", before, StatusKiB("VmHWM:"), r.geometryBytes, r.code);
+  return 0;
+}
+
+bool MeasurePeak(const char* path, long& beforeKiB, long& peakKiB, long long& geometryBytes) {
+  int pipeFds[2];
+  if (pipe(pipeFds) != 0) return false;
+  const pid_t child = fork();
+  if (child == 0) {
+    dup2(pipeFds[1], 1);
+    close(pipeFds[0]);
+    execl("/proc/self/exe", "reader_bench", "--peak-child", path, static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(pipeFds[1]);
+  char text[256] = {};
+  const ssize_t got = read(pipeFds[0], text, sizeof text - 1);
+  close(pipeFds[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  int code = -9;
+  return got > 0 && std::sscanf(text, "%ld %ld %lld %d", &beforeKiB, &peakKiB, &geometryBytes, &code) == 4 &&
+         code == 0;
+}
+
+std::string DefaultDocument() {
+  char exe[4096];
+  const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+  std::string dir = ".";
+  if (n > 0) {
+    exe[n] = '\0';
+    dir = exe;
+    dir = dir.substr(0, dir.find_last_of('/'));
+  }
+  return dir + "/bench-1m.mqo";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 3 && !std::strcmp(argv[1], "--peak-child")) return PeakChild(argv[2]);
+  std::string path = argc > 1 ? argv[1] : DefaultDocument();
+  if (FileSize(path.c_str()) < 0) {
+    std::printf("generating %s (1M vertices, 1M faces, half quads, M and UV groups)\n", path.c_str());
+    MqoGeneratorOptions options;
+    if (!WriteMqoDocument(path.c_str(), options)) {
+      std::fprintf(stderr, "reader_bench: cannot write %s\n", path.c_str());
+      return 1;
+    }
+  }
+  const char* file = path.c_str();
+  const double megabytes = FileSize(file) / 1e6;
+  FgetsLoop(file);  // warm the page cache
+
+  LoadFigures figures;
+  const double load = MedianSeconds([&] { figures = LoadOnce(file); });
+  if (figures.code != 0) {
+    std::fprintf(stderr, "reader_bench: Load returned %d\n", figures.code);
+    return 1;
+  }
+  const double fgetsOnly = MedianSeconds([&] { FgetsLoop(file); });
+  const double fromChars = MedianSeconds([&] {
+    SplitLoop(file, [](const char* s, const char* e) {
+      double v = 0;
+      std::from_chars(s, e, v);
+      return v;
+    });
+  });
+  const double atofLoop = MedianSeconds([&] { SplitLoop(file, [](const char* s, const char*) { return std::atof(s); }); });
+
+  std::printf("document: %s, %.1f MB, %lld vertices, %lld faces (median of %d runs)\n", file, megabytes,
+              figures.vertices, figures.faces, kRuns);
+  std::printf("  LoaderMQO::Load            %7.1f MB/s  %6.2f Mvertices/s  %6.3f s\n", megabytes / load,
+              figures.vertices / load / 1e6, load);
+  std::printf("  fgets loop                 %7.1f MB/s\n", megabytes / fgetsOnly);
+  std::printf("  split + std::from_chars    %7.1f MB/s\n", megabytes / fromChars);
+  std::printf("  split + atof               %7.1f MB/s\n", megabytes / atofLoop);
+
+  long before = 0, peak = 0;
+  long long geometry = 0;
+  if (MeasurePeak(file, before, peak, geometry)) {
+    std::printf("  peak resident memory       %7.1f MB (%.1f MB before the load); geometry %.1f MB; ratio %.2f\n",
+                peak / 1024.0, before / 1024.0, geometry / 1048576.0, peak * 1024.0 / static_cast<double>(geometry));
+  } else {
+    std::printf("  peak resident memory: could not be measured\n");
+  }
+  return 0;
+}
