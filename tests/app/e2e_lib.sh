@@ -18,6 +18,11 @@
 #   e2e_pixel FILE X Y            prints "R G B" of one pixel (0..255)
 #   e2e_expect_pixel FILE X Y R G B [TOLERANCE]
 #   e2e_expect_near FILE X Y R G B [RADIUS]   such a pixel within RADIUS
+#   e2e_has_near FILE X Y R G B [RADIUS]      the same as a status, no failure
+#   e2e_retry SECS COMMAND...     reruns COMMAND until it succeeds (status 1
+#                                 when SECS pass first); for pictures that
+#                                 take a frame or two to change
+#   e2e_focus WIN                 gives WIN the keyboard focus
 #   e2e_picture_digest FILE       a digest of the pixels alone
 #   e2e_fail MESSAGE              prints the message and the logs, exits 1
 #
@@ -125,7 +130,7 @@ e2e_find_windows() {
 }
 
 e2e_wait_window() {
-  local name=$1 secs=${2:-20} i win
+  local name=$1 secs=${2:-60} i win
   for i in $(seq 1 $((secs * 10))); do
     win=$(e2e_find_windows "$name" | head -n 1)
     if [ -n "$win" ]; then
@@ -143,7 +148,7 @@ e2e_window_exists() {
 }
 
 e2e_wait_output() {
-  local text=$1 secs=${2:-20} i
+  local text=$1 secs=${2:-30} i
   for i in $(seq 1 $((secs * 10))); do
     grep -qF -- "$text" "$E2E_OUT" 2>/dev/null && return 0
     sleep 0.1
@@ -152,7 +157,7 @@ e2e_wait_output() {
 }
 
 e2e_wait_exit() {
-  local secs=${1:-20} i
+  local secs=${1:-30} i
   for i in $(seq 1 $((secs * 10))); do
     kill -0 "$E2E_PID" 2>/dev/null || break
     sleep 0.1
@@ -171,7 +176,7 @@ e2e_close_window() {
 }
 
 e2e_screenshot() {
-  "$E2E_IMPORT" -window "$1" "$2" || e2e_fail "cannot read back window $1"
+  timeout 20 "$E2E_IMPORT" -window "$1" "$2" || e2e_fail "cannot read back window $1"
 }
 
 e2e_pixel() {
@@ -190,13 +195,32 @@ e2e_expect_pixel() {
   fi
 }
 
-e2e_expect_near() {
+e2e_has_near() {
   local file=$1 x=$2 y=$3 r=$4 g=$5 b=$6 radius=${7:-2} size
   size=$((2 * radius + 1))
-  if ! "$E2E_CONVERT" "$file" -crop "${size}x${size}+$((x - radius))+$((y - radius))" -depth 8 txt:- |
-      grep -q "($r,$g,$b)"; then
-    e2e_fail "no pixel ($r $g $b) within $radius of ($x, $y) in $(basename "$file")"
-  fi
+  "$E2E_CONVERT" "$file" -crop "${size}x${size}+$((x - radius))+$((y - radius))" -depth 8 txt:- |
+    grep -q "($r,$g,$b)"
+}
+
+e2e_expect_near() {
+  e2e_has_near "$@" || e2e_fail "no pixel ($4 $5 $6) within ${7:-2} of ($2, $3) in $(basename "$1")"
+}
+
+e2e_retry() {
+  local secs=$1 end
+  shift
+  end=$(($(date +%s) + secs))
+  until "$@"; do
+    [ "$(date +%s)" -lt "$end" ] || return 1
+    sleep 0.2
+  done
+}
+
+# Without a window manager nothing moves the focus; the pointer is put over
+# the window too, for servers whose focus follows the pointer.
+e2e_focus() {
+  timeout 5 xdotool windowfocus "$1" 2>/dev/null || true
+  sleep 0.2
 }
 
 e2e_picture_digest() {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The viewer started with a model argument: console text, window, picture,
-# mouse and keys, and the exit keys.
+# mouse and keys, and the three ways to end it.
 #   e2e_window_test.sh BINARY DATA_DIR LSAN_SUPPRESSIONS
 set -u
 bin=$1 data=$2
@@ -20,39 +20,47 @@ z_arrow="358 417"
 blue="0 0 255"
 red="255 0 0"
 
+# arrows FILE X_COLOUR Y_COLOUR Z_COLOUR: status 0 when the arrows show them.
+arrows() {
+  e2e_has_near "$1" $x_arrow $2 $3 $4 1 && e2e_has_near "$1" $y_arrow $5 $6 $7 1 &&
+    e2e_has_near "$1" $z_arrow $8 $9 ${10} 1
+}
+# shot_differs FILE DIGEST: takes a picture into FILE; status 0 when it
+# differs from DIGEST.
+shot_differs() {
+  e2e_screenshot "$win" "$1"
+  [ "$(e2e_picture_digest "$1")" != "$2" ]
+}
+shot_arrows() {
+  local file=$1
+  shift
+  e2e_screenshot "$win" "$file"
+  arrows "$file" "$@"
+}
+
 e2e_start "$bin" "$model"
 win=$(e2e_wait_window Lumenspin) || e2e_fail "no window titled Lumenspin"
-e2e_wait_output "ESC:終了" 5 || e2e_fail "no help text"
+e2e_wait_output "ESC:終了" || e2e_fail "no help text"
 cmp -s "$E2E_OUT" "$data/help.txt" || e2e_fail "the help text differs from help.txt"
 geometry=$(xdotool getwindowgeometry "$win" | sed -n 's/ *Geometry: //p')
 [ "$geometry" = "800x600" ] || e2e_fail "window is $geometry, not 800x600"
 [ "$(readlink "/proc/$E2E_PID/cwd")" = "$(cd "$data" && pwd -P)" ] ||
   e2e_fail "the current directory is not the model's folder"
 
-sleep 0.5
+# The first frames: background, light 2's marker, three blue arrows.
 shot=$E2E_TMP/start.png
-e2e_screenshot "$win" "$shot"
+e2e_retry 20 shot_arrows "$shot" $blue $blue $blue || e2e_fail "the first frame shows no three blue arrows"
 e2e_expect_pixel "$shot" 5 5 102 102 204
 e2e_expect_pixel "$shot" 794 594 102 102 204
 e2e_expect_near "$shot" $marker 255 255 255 2
-e2e_expect_near "$shot" $x_arrow $blue 1
-e2e_expect_near "$shot" $y_arrow $blue 1
-e2e_expect_near "$shot" $z_arrow $blue 1
 start=$(e2e_picture_digest "$shot")
 
 # A held middle button turns the +Z arrow red, and only that one.
 xdotool mousemove --window "$win" 700 520 mousedown 2
-sleep 0.4
 held=$E2E_TMP/middle.png
-e2e_screenshot "$win" "$held"
-e2e_expect_near "$held" $z_arrow $red 1
-e2e_expect_near "$held" $x_arrow $blue 1
-e2e_expect_near "$held" $y_arrow $blue 1
+e2e_retry 10 shot_arrows "$held" $blue $blue $red || e2e_fail "the +Z arrow did not turn red"
 xdotool mouseup 2
-sleep 0.4
-e2e_screenshot "$win" "$held"
-e2e_expect_near "$held" $z_arrow $blue 1
-[ "$(e2e_picture_digest "$held")" = "$start" ] || e2e_fail "a middle click without a drag changed the picture"
+e2e_retry 10 shot_arrows "$held" $blue $blue $blue || e2e_fail "the +Z arrow stayed red"
 
 # A drag with the left button turns the model.
 xdotool mousemove --window "$win" 700 450 mousedown 1
@@ -61,23 +69,18 @@ for y in 460 470 480 490 500; do
   sleep 0.05
 done
 xdotool mouseup 1
-sleep 0.4
 dragged=$E2E_TMP/dragged.png
-e2e_screenshot "$win" "$dragged"
+e2e_retry 10 shot_differs "$dragged" "$start" || e2e_fail "a drag did not change the picture"
+e2e_retry 10 shot_arrows "$dragged" $blue $blue $blue || e2e_fail "an arrow stayed red after the drag"
 after_drag=$(e2e_picture_digest "$dragged")
-[ "$after_drag" != "$start" ] || e2e_fail "a drag did not change the picture"
-e2e_expect_near "$dragged" $x_arrow $blue 1
 
 # "a" enlarges the model, an arrow key moves it.
+e2e_focus "$win"
 xdotool key --delay 30 a a a a a a a a a a
-sleep 0.4
-e2e_screenshot "$win" "$E2E_TMP/larger.png"
+e2e_retry 10 shot_differs "$E2E_TMP/larger.png" "$after_drag" || e2e_fail "\"a\" did not change the picture"
 after_zoom=$(e2e_picture_digest "$E2E_TMP/larger.png")
-[ "$after_zoom" != "$after_drag" ] || e2e_fail "\"a\" did not change the picture"
 xdotool key --delay 30 Right Right Right
-sleep 0.4
-e2e_screenshot "$win" "$E2E_TMP/moved.png"
-[ "$(e2e_picture_digest "$E2E_TMP/moved.png")" != "$after_zoom" ] || e2e_fail "the arrow key did not change the picture"
+e2e_retry 10 shot_differs "$E2E_TMP/moved.png" "$after_zoom" || e2e_fail "the arrow key did not change the picture"
 
 xdotool key Escape
 e2e_wait_exit
@@ -86,7 +89,9 @@ e2e_wait_exit
 # "q" ends it too.
 e2e_start "$bin" "$model"
 win=$(e2e_wait_window Lumenspin) || e2e_fail "no window on the second start"
-xdotool mousemove --window "$win" 400 300 key q
+xdotool mousemove --window "$win" 400 300
+e2e_focus "$win"
+xdotool key q
 e2e_wait_exit
 [ "$E2E_STATUS" -eq 0 ] || e2e_fail "q ended the program with status $E2E_STATUS"
 
