@@ -39,19 +39,16 @@ double ParseDouble(const char* text) {
   // fraction has at most 22 digits: both the digits and the power of ten are
   // exact doubles, so one division gives the correctly rounded value, which
   // is what strtod gives too.
+  // Longer digit runs wrap the 64-bit sum harmlessly: they are refused below.
   std::uint64_t digits = 0;
-  int count = 0, fraction = 0;
-  while (IsDigit(*p)) {
-    digits = digits * 10 + static_cast<std::uint64_t>(*p++ - '0');
-    if (++count > 19) break;
-  }
-  if (*p == '.' && count <= 19) {
-    ++p;
-    while (IsDigit(*p)) {
-      digits = digits * 10 + static_cast<std::uint64_t>(*p++ - '0');
-      ++fraction;
-      if (++count > 19) break;
-    }
+  const char* first = p;
+  while (IsDigit(*p)) digits = digits * 10 + static_cast<std::uint64_t>(*p++ - '0');
+  long count = p - first, fraction = 0;
+  if (*p == '.') {
+    const char* point = ++p;
+    while (IsDigit(*p)) digits = digits * 10 + static_cast<std::uint64_t>(*p++ - '0');
+    fraction = p - point;
+    count += fraction;
   }
   if (*p == '\0' && count > 0 && count <= 19 && digits <= (std::uint64_t{1} << 53) && fraction <= 22) {
     static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,

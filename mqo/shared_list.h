@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+#include "mqo/huge_pages.h"
+
 template <class T>
 class SharedList {
  public:
@@ -21,7 +23,14 @@ class SharedList {
   // Writable access to element i; the storage is unshared first.
   T& Mutable(int i) { return Own()[static_cast<std::size_t>(i)]; }
   T& back() { return Own().back(); }
-  void reserve(std::size_t n) { Own().reserve(n); }
+  // A large reservation is filled right away by the reader: huge pages make
+  // that much cheaper (see huge_pages.h).
+  void reserve(std::size_t n) {
+    std::vector<T>& items = Own();
+    const std::size_t before = items.capacity();
+    items.reserve(n);
+    if (items.capacity() != before) AdviseHugePages(items.data(), items.capacity() * sizeof(T));
+  }
   std::size_t capacity() const { return items_ ? items_->capacity() : 0; }
   void shrink_to_fit() {
     if (items_) Own().shrink_to_fit();

@@ -68,7 +68,9 @@ char* StringSeparator::LineBuffer(int size) {
   return lineBuffer_;
 }
 
-void StringSeparator::StoreToken(int index, const char* text, int length) {
+// Room for a token of length bytes in slot index, made by the rare lines
+// that have more or longer tokens than any line before.
+void StringSeparator::GrowSlot(int index, int length) {
   if (index >= capacity) {
     const std::size_t slots = static_cast<std::size_t>(index) + 1;
     tokens = static_cast<char**>(CheckedRealloc(tokens, slots * sizeof *tokens));
@@ -79,8 +81,6 @@ void StringSeparator::StoreToken(int index, const char* text, int length) {
     }
     capacity = index + 1;
   }
-  // A slot keeps its string from line to line and is only replaced by a
-  // bigger one, so the steady state allocates nothing.
   if (slotSizes_[index] < length + 1) {
     const int size = length + 1 < 16 ? 16 : length + 1;
     std::free(tokens[index]);
@@ -89,8 +89,28 @@ void StringSeparator::StoreToken(int index, const char* text, int length) {
     tokens[index] = static_cast<char*>(CheckedRealloc(nullptr, static_cast<std::size_t>(size)));
     slotSizes_[index] = size;
   }
-  std::memcpy(tokens[index], text, static_cast<std::size_t>(length));
-  tokens[index][length] = '\0';
+}
+
+// A slot keeps its string from line to line and is only replaced by a bigger
+// one, so the steady state allocates nothing.
+inline void StringSeparator::StoreToken(int index, const char* text, int length) {
+  if (index >= capacity || slotSizes_[index] <= length) GrowSlot(index, length);
+  char* slot = tokens[index];
+  // Tokens are short: two overlapping fixed-size copies beat a library call.
+  if (length >= 8) {
+    if (length <= 16) {
+      std::memcpy(slot, text, 8);
+      std::memcpy(slot + length - 8, text + length - 8, 8);
+    } else {
+      std::memcpy(slot, text, static_cast<std::size_t>(length));
+    }
+  } else if (length >= 4) {
+    std::memcpy(slot, text, 4);
+    std::memcpy(slot + length - 4, text + length - 4, 4);
+  } else {
+    for (int i = 0; i < length; ++i) slot[i] = text[i];
+  }
+  slot[length] = '\0';
 }
 
 bool StringSeparator::SetToken(int index, const char* text) {

@@ -42,6 +42,7 @@ class StringSeparator {
 
  private:
   void StoreToken(int index, const char* text, int length);
+  void GrowSlot(int index, int length);
 
   int* slotSizes_ = nullptr;  // bytes allocated for each slot string
   char* lineBuffer_ = nullptr;
