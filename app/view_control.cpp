@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
+// The one view state of the program, alive for the whole run.
 ViewState g_view;
 
 void Quaternion::SetComponents(double newW, double newX, double newY, double newZ) {

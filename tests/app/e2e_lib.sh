@@ -65,24 +65,41 @@ e2e_cleanup() {
 
 e2e_fail() {
   echo "FAIL: $*" >&2
+  if [ -n "${E2E_XVFB_PID:-}" ] && ! kill -0 "$E2E_XVFB_PID" 2>/dev/null; then
+    echo "(the test's X server on $DISPLAY has ended)" >&2
+  fi
   if [ -f "$E2E_OUT" ]; then echo "--- stdout" >&2; cat "$E2E_OUT" >&2; fi
   if [ -f "$E2E_ERR" ]; then echo "--- stderr" >&2; head -c 6000 "$E2E_ERR" >&2; fi
   exit 1
 }
 
 e2e_start_xvfb() {
-  local fdfile=$E2E_TMP/display i
-  : >"$fdfile"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fdfile" 2>"$E2E_TMP/xvfb.log" &
-  E2E_XVFB_PID=$!
-  for i in $(seq 1 100); do
-    [ -s "$fdfile" ] && break
-    sleep 0.1
+  local fdfile=$E2E_TMP/display attempt i
+  # Another server starting at the same moment can take the same number;
+  # a server that does not answer is replaced by a fresh one.
+  for attempt in 1 2 3; do
+    : >"$fdfile"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fdfile" 2>"$E2E_TMP/xvfb.log" &
+    E2E_XVFB_PID=$!
+    for i in $(seq 1 100); do
+      [ -s "$fdfile" ] && break
+      kill -0 "$E2E_XVFB_PID" 2>/dev/null || break
+      sleep 0.1
+    done
+    if [ -s "$fdfile" ]; then
+      export DISPLAY=":$(head -n 1 "$fdfile")"
+      sleep 0.2
+      if kill -0 "$E2E_XVFB_PID" 2>/dev/null && xdotool getdisplaygeometry >/dev/null 2>&1; then
+        # The pointer starts in a corner, away from where tests click.
+        xdotool mousemove 0 0 >/dev/null 2>&1 || true
+        return 0
+      fi
+    fi
+    kill "$E2E_XVFB_PID" 2>/dev/null || true
+    wait "$E2E_XVFB_PID" 2>/dev/null || true
+    E2E_XVFB_PID=
   done
-  [ -s "$fdfile" ] || e2e_fail "Xvfb did not start"
-  export DISPLAY=":$(head -n 1 "$fdfile")"
-  # Let pointer-driven focus go to whatever window is under the pointer.
-  xdotool mousemove 0 0 >/dev/null 2>&1 || true
+  e2e_fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb.log")"
 }
 
 # Mesa's software driver is unloaded at exit with buffers still allocated;
