@@ -1,6 +1,7 @@
 #include "mqo/loader.h"
 
 #include <climits>
+#include <new>
 
 #include "mqo/name_copy.h"
 
@@ -40,6 +41,9 @@ int LoaderMQO::Load() {
     ReadChunks();
   } catch (int code) {
     return code;
+  } catch (const std::bad_alloc&) {
+    // A document too big for the memory left is a failed read, not a crash.
+    return -1;
   }
   return 0;
 }

@@ -111,6 +111,7 @@ TEST(Queries, CompareIgnoringAsciiCaseAndStayInRange) {
   EXPECT_FALSE(s.IsToken(0, "\xE1"));
   s.Separate("");
   EXPECT_FALSE(s.IsKeyword("}", 1));
+  EXPECT_FALSE(s.IsKeyword("\xC1", 0));  // slot 0 still holds the earlier line's token
   s.Separate("} trailing");
   EXPECT_TRUE(s.IsKeyword("}", 1));
 }
