@@ -16,11 +16,11 @@ e2e_start_xvfb
 count=0
 while IFS= read -r -d '' model; do
   e2e_start "$bin" "$model"
-  win=$(e2e_wait_window Lumenspin 60) || e2e_fail "no window for $model"
-  sleep 0.3
+  win=$(e2e_wait_window Lumenspin 120) || e2e_fail "no window for $model"
   e2e_screenshot "$win" "$E2E_TMP/frame.png"
-  xdotool key --window "$win" q
-  e2e_wait_exit 30
+  e2e_focus "$win"
+  xdotool key q
+  e2e_wait_exit 60
   [ "$E2E_STATUS" -eq 0 ] || e2e_fail "exit status $E2E_STATUS for $model"
   if grep -q "Sanitizer" "$E2E_ERR"; then e2e_fail "sanitizer report for $model"; fi
   count=$((count + 1))

@@ -31,10 +31,22 @@ glass="256 372"          # translucent pane in front of the crate
 # Started from an unrelated folder with a relative path to the model.
 cd "$E2E_TMP"
 e2e_start "$bin" "$(realpath --relative-to="$E2E_TMP" "$samples/sample.mqo")"
-win=$(e2e_wait_window Lumenspin 30) || e2e_fail "no window titled Lumenspin"
-sleep 0.8
+win=$(e2e_wait_window Lumenspin 60) || e2e_fail "no window titled Lumenspin"
+
+# shows FILE X Y R G B: a fresh picture of the window whose pixel (X, Y) is
+# that colour; for frames that take a moment to arrive.
+shows() {
+  e2e_screenshot "$win" "$1"
+  e2e_has_near "$1" "$2" "$3" "$4" "$5" "$6" 0
+}
+# differs FILE X Y R G B: the same, for a pixel that is no longer that colour.
+differs() {
+  e2e_screenshot "$win" "$1"
+  ! e2e_has_near "$1" "$2" "$3" "$4" "$5" "$6" 0
+}
+
 shot=$E2E_TMP/sample.png
-e2e_screenshot "$win" "$shot"
+e2e_retry 30 shows "$shot" $red_tile 255 0 0 || e2e_fail "the floor texture never showed"
 
 e2e_expect_pixel "$shot" $red_tile 255 0 0 2
 e2e_expect_pixel "$shot" $green_tile 0 255 0 2
@@ -52,9 +64,8 @@ opaque=$(e2e_pixel "$shot" $glass)
 
 # While the left button is held the model is blended with what lies behind.
 xdotool mousemove --window "$win" 790 590 mousedown 1
-sleep 0.5
 held=$E2E_TMP/held.png
-e2e_screenshot "$win" "$held"
+e2e_retry 20 differs "$held" $glass $opaque
 xdotool mouseup 1
 blended=$(e2e_pixel "$held" $glass)
 set -- $opaque $blended
@@ -62,13 +73,12 @@ set -- $opaque $blended
   e2e_fail "the glass looks the same with the button held ($opaque, then $blended)"
 e2e_expect_pixel "$held" $hole_top $background
 
-sleep 0.5
 released=$E2E_TMP/released.png
-e2e_screenshot "$win" "$released"
-set -- $opaque
-e2e_expect_pixel "$released" $glass $1 $2 $3 2
+e2e_retry 20 shows "$released" $glass $opaque || e2e_fail "the glass stayed blended after the release"
+e2e_expect_pixel "$released" $red_tile 255 0 0 2
 
-xdotool key --window "$win" q
+e2e_focus "$win"
+xdotool key q
 e2e_wait_exit 20
 [ "$E2E_STATUS" -eq 0 ] || e2e_fail "exit status $E2E_STATUS after q"
 if grep -qE "Can't open|not supported|Error|EOF" "$E2E_OUT"; then e2e_fail "the sample did not load cleanly"; fi
