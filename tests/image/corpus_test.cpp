@@ -33,6 +33,7 @@ Bytes Plane(unsigned char** rows, int rowBytes, int height) {
 }
 
 TEST(Corpus, EveryTextureMatchesAnIndependentDecoder) {
+  if (!std::filesystem::is_directory(CORPUS_DIR)) GTEST_SKIP() << "no corpus at " << CORPUS_DIR;
   ASSERT_TRUE(std::filesystem::exists(kConvert));
   int compared = 0;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(CORPUS_DIR)) {
