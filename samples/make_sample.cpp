@@ -54,7 +54,7 @@ std::string TgaHeader(int type, int width, int height, int depth) {
   s += '\0';  // no image ID
   s += '\0';  // no colour map
   s += static_cast<char>(type);
-  s.append(5, '\0');  // colour-map specification
+  s.append(5, '\0');  // colour-map fields
   Put16(s, 0);        // X origin
   Put16(s, 0);        // Y origin
   Put16(s, width);
