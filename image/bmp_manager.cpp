@@ -72,12 +72,8 @@ void ConvertRow(const unsigned char* src, unsigned char* dst, int width, unsigne
 
 int CBMPManager::Load(const char* path) {
   m_planeKind = 1;
-  FILE* fp = std::fopen(path, "rb");
-  if (!fp) {
-    std::printf("%s", kOpenFailed);
-    return -1;
-  }
-  std::snprintf(m_fileName, sizeof m_fileName, "%s", path);
+  FILE* fp = OpenForReading(path, kOpenFailed);
+  if (!fp) return -1;
   const int result = ReadStream(fp);
   std::fclose(fp);
   return result;

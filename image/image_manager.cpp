@@ -24,14 +24,20 @@ CImageManager::~CImageManager() {
 }
 
 int CImageManager::Load(const char* path) {
-  FILE* fp = std::fopen(path, "rb");
-  if (!fp) {
-    std::printf("Can't open file\n");
-    return -1;
-  }
-  std::snprintf(m_fileName, sizeof m_fileName, "%s", path);
+  FILE* fp = OpenForReading(path, "Can't open file\n");
+  if (!fp) return -1;
   std::fclose(fp);
   return 0;
+}
+
+FILE* CImageManager::OpenForReading(const char* path, const char* openMessage) {
+  FILE* fp = std::fopen(path, "rb");
+  if (!fp) {
+    std::printf("%s", openMessage);
+    return nullptr;
+  }
+  std::snprintf(m_fileName, sizeof m_fileName, "%s", path);
+  return fp;
 }
 
 int CImageManager::GetPixel(int x, int y, unsigned char* out) const {

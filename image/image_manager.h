@@ -40,4 +40,7 @@ class CImageManager {
   // Bytes from the current position to the end of the stream, or -1 when the
   // stream cannot seek.
   static long long RemainingBytes(FILE* fp);
+  // Opens path for binary reading and records it in m_fileName; prints
+  // openMessage and returns null when the file cannot be opened.
+  FILE* OpenForReading(const char* path, const char* openMessage);
 };

@@ -15,12 +15,6 @@ const char kReadFailed[] = "Can't read jpeg file\n";
 constexpr long long kMaxExpansion = 1024;
 constexpr long long kAlwaysAllowedBytes = 64LL << 20;
 
-long long FileLength(FILE* fp) {
-  if (std::fseek(fp, 0, SEEK_END) != 0) return -1;
-  const long end = std::ftell(fp);
-  return std::fseek(fp, 0, SEEK_SET) == 0 ? end : -1;
-}
-
 void CopyScanline(const JSAMPLE* src, unsigned char* dst, int width, int components, bool inverted) {
   switch (components) {
     case 1:
@@ -44,14 +38,10 @@ void CopyScanline(const JSAMPLE* src, unsigned char* dst, int width, int compone
 }  // namespace
 
 int CJpegManager::Load(const char* path) {
-  FILE* fp = std::fopen(path, "rb");
-  if (!fp) {
-    std::printf("%s", kOpenFailed);
-    return -1;
-  }
-  std::snprintf(m_fileName, sizeof m_fileName, "%s", path);
+  FILE* fp = OpenForReading(path, kOpenFailed);
+  if (!fp) return -1;
   m_planeKind = 1;
-  const long long fileLength = FileLength(fp);
+  const long long fileLength = RemainingBytes(fp);
 
   jpeg_decompress_struct cinfo;
   jpeg_error_mgr jerr;

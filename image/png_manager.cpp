@@ -103,12 +103,8 @@ int CPngManager::Decode(FILE* fp, long long fileLength, PngDecode& d) {
 }
 
 int CPngManager::Load(const char* path) {
-  FILE* fp = std::fopen(path, "rb");
-  if (!fp) {
-    std::printf("%s", kOpenFailed);
-    return -1;
-  }
-  std::snprintf(m_fileName, sizeof m_fileName, "%s", path);
+  FILE* fp = OpenForReading(path, kOpenFailed);
+  if (!fp) return -1;
   const int result = ReadStream(fp);
   std::fclose(fp);
   return result;

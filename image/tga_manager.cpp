@@ -37,12 +37,8 @@ int BytesPerPixel(const TgaHeader& h) {
 }  // namespace
 
 int CTgaManager::Load(const char* path) {
-  FILE* fp = std::fopen(path, "rb");
-  if (!fp) {
-    std::printf("%s", kOpenFailed);
-    return -1;
-  }
-  std::snprintf(m_fileName, sizeof m_fileName, "%s", path);
+  FILE* fp = OpenForReading(path, kOpenFailed);
+  if (!fp) return -1;
   const int result = ReadStream(fp);
   std::fclose(fp);
   return result;
