@@ -1,6 +1,7 @@
 #include "mqo_generator.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -36,7 +37,10 @@ void WriteMaterials(FILE* out, const MqoGeneratorOptions& o, Random& random, con
   for (int i = 0; i < o.materials; ++i) {
     std::fprintf(out, "\t\"mat%d\" shader(3) col(%.3f %.3f %.3f 1.000) dif(0.800) amb(0.600) emi(0.000) spc(0.000) power(5.00)",
                  i + 1, random.Unit(), random.Unit(), random.Unit());
-    if (o.textures) std::fprintf(out, " tex(\"tex%d.bmp\")", i + 1);
+    if (i < static_cast<int>(o.textureFiles.size()))
+      std::fprintf(out, " tex(\"%s\")", o.textureFiles[i].c_str());
+    else if (o.textures)
+      std::fprintf(out, " tex(\"tex%d.bmp\")", i + 1);
     std::fprintf(out, "%s", eol);
   }
   std::fprintf(out, "}%s", eol);
@@ -88,6 +92,94 @@ void WriteFaceList(FILE* out, const MqoGeneratorOptions& o, long long count, lon
   std::fprintf(out, "\t}%s", eol);
 }
 
+long long FaceMaterial(const MqoGeneratorOptions& o, int object, long long face, long long faces, Random& random) {
+  switch (o.materialOrder) {
+    case MqoGeneratorOptions::MaterialOrder::kGrouped:
+      // Each object walks through all materials in long runs, starting at a
+      // different one so that the objects differ.
+      return (face * o.materials / std::max(1LL, faces) + object) % o.materials;
+    case MqoGeneratorOptions::MaterialOrder::kEveryFace:
+      return (face + object) % o.materials;
+    case MqoGeneratorOptions::MaterialOrder::kRandom:
+      break;
+  }
+  return random.Below(o.materials);
+}
+
+// A grid of cells over the object's strip; a cell becomes one quad or two
+// triangles, until the face count is reached.
+struct Grid {
+  long long columns = 1, rows = 1;
+  double x0 = 0, width = 1, z0 = 0, depth = 1;
+  long long Vertex(long long column, long long row) const { return row * (columns + 1) + column; }
+};
+
+Grid MakeGrid(const MqoGeneratorOptions& o, int object, int objects, long long faces) {
+  Grid g;
+  const double perCell = std::clamp(2.0 - o.quadShare, 1.0, 2.0);
+  const long long cells = std::max(1LL, static_cast<long long>(std::ceil(faces / perCell)));
+  g.columns = std::max(1LL, static_cast<long long>(std::ceil(std::sqrt(static_cast<double>(cells)))));
+  // Spare rows so that an unlucky run of quads still finds enough cells.
+  g.rows = cells / g.columns + 2 + cells / g.columns / 20;
+  g.width = 2 * o.extent / objects;
+  g.x0 = -o.extent + g.width * object;
+  g.z0 = -o.extent;
+  g.depth = 2 * o.extent;
+  return g;
+}
+
+void WriteGridVertices(FILE* out, const Grid& g, const char* eol) {
+  std::fprintf(out, "\tvertex %lld {%s", (g.columns + 1) * (g.rows + 1), eol);
+  for (long long r = 0; r <= g.rows; ++r) {
+    const double z = g.z0 + g.depth * r / g.rows;
+    for (long long c = 0; c <= g.columns; ++c) {
+      const double x = g.x0 + g.width * c / g.columns;
+      const double y = 6.0 * std::sin(x * 0.05) * std::cos(z * 0.07);
+      std::fprintf(out, "\t\t%.4f %.4f %.4f%s", x, y, z, eol);
+    }
+  }
+  std::fprintf(out, "\t}%s", eol);
+}
+
+void WriteGridFace(FILE* out, const MqoGeneratorOptions& o, const Grid& g, const long long (&corner)[4][2], int n,
+                   long long material, const char* eol) {
+  std::fprintf(out, "\t\t%d V(", n);
+  for (int k = 0; k < n; ++k) std::fprintf(out, k ? " %lld" : "%lld", g.Vertex(corner[k][0], corner[k][1]));
+  std::fputc(')', out);
+  if (o.materialGroups && o.materials > 0) std::fprintf(out, " M(%lld)", material);
+  if (o.uvGroups) {
+    std::fputs(" UV(", out);
+    for (int k = 0; k < n; ++k)
+      std::fprintf(out, k ? " %.5f %.5f" : "%.5f %.5f", static_cast<double>(corner[k][0]) / g.columns,
+                   static_cast<double>(corner[k][1]) / g.rows);
+    std::fputc(')', out);
+  }
+  std::fputs(eol, out);
+}
+
+void WriteGridFaces(FILE* out, const MqoGeneratorOptions& o, const Grid& g, int object, long long count,
+                    Random& random, const char* eol) {
+  std::fprintf(out, "\tface %lld {%s", count, eol);
+  long long written = 0;
+  for (long long cell = 0; written < count && cell < g.columns * g.rows; ++cell) {
+    const long long c = cell % g.columns, r = cell / g.columns;
+    const long long a[2] = {c, r}, b[2] = {c + 1, r}, d[2] = {c + 1, r + 1}, e[2] = {c, r + 1};
+    if (random.Unit() < o.quadShare) {
+      const long long quad[4][2] = {{a[0], a[1]}, {e[0], e[1]}, {d[0], d[1]}, {b[0], b[1]}};
+      WriteGridFace(out, o, g, quad, 4, FaceMaterial(o, object, written, count, random), eol);
+      ++written;
+      continue;
+    }
+    const long long first[4][2] = {{a[0], a[1]}, {e[0], e[1]}, {d[0], d[1]}, {}};
+    WriteGridFace(out, o, g, first, 3, FaceMaterial(o, object, written, count, random), eol);
+    if (++written == count) break;
+    const long long second[4][2] = {{a[0], a[1]}, {d[0], d[1]}, {b[0], b[1]}, {}};
+    WriteGridFace(out, o, g, second, 3, FaceMaterial(o, object, written, count, random), eol);
+    ++written;
+  }
+  std::fprintf(out, "\t}%s", eol);
+}
+
 }  // namespace
 
 bool WriteMqoDocument(FILE* out, const MqoGeneratorOptions& o) {
@@ -105,6 +197,13 @@ bool WriteMqoDocument(FILE* out, const MqoGeneratorOptions& o) {
     std::fprintf(out, "\tscale 1.000000 1.000000 1.000000%s\trotation 0.000000 0.000000 0.000000%s", eol, eol);
     std::fprintf(out, "\ttranslation 0.000000 0.000000 0.000000%s\tvisible 15%s\tlocking 0%s", eol, eol, eol);
     std::fprintf(out, "\tshading 1%s\tfacet 59.5%s\tcolor 0.898 0.498 0.698%s\tcolor_type 0%s", eol, eol, eol, eol);
+    if (o.gridMesh) {
+      const Grid grid = MakeGrid(o, i, objects, faces);
+      WriteGridVertices(out, grid, eol);
+      WriteGridFaces(out, o, grid, i, faces, random, eol);
+      std::fprintf(out, "}%s", eol);
+      continue;
+    }
     if (o.binaryVertices)
       WriteBinaryVertices(out, vertices, random, eol);
     else

@@ -4,6 +4,8 @@
 // out as the modelling tool writes them (tabs, CR LF line ends).
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 struct MqoGeneratorOptions {
   int objects = 1;
@@ -17,6 +19,18 @@ struct MqoGeneratorOptions {
   bool textures = false;  // give the materials tex("...") file names
   bool crlf = true;
   unsigned seed = 1;
+
+  // Surfaces as a modeller builds them: each object a bumpy grid patch of
+  // small neighbouring faces, the objects side by side within +-extent. The
+  // vertex count then follows from the grid and `vertices` is ignored.
+  bool gridMesh = false;
+  double extent = 120.0;
+  // How M(...) indices run over the faces of a grid mesh: random, in
+  // long runs of one material each, or a different material on every face.
+  enum class MaterialOrder { kRandom, kGrouped, kEveryFace };
+  MaterialOrder materialOrder = MaterialOrder::kRandom;
+  // Material i names textureFiles[i] as its tex("...") when there is one.
+  std::vector<std::string> textureFiles;
 };
 
 // Returns false when writing failed.

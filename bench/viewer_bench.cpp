@@ -1,0 +1,690 @@
+// viewer_bench: the whole road of a model through the viewer, each cost beside
+// a reference measured in the same run on the same machine:
+//   - the reader against a bare fgets loop and a split + std::from_chars loop;
+//   - LoadModel, the textures, the display list and the frames in a fresh
+//     process with a real GLUT window (so that peak memory is the viewer's),
+//     against a list of the same faces made of plain glBegin/glVertex3f/glEnd;
+//   - the texture readers against a bare fread and a bare libjpeg decode.
+// Prints one table and writes it as Markdown (--markdown PATH).
+//
+// usage: viewer_bench [--docs LIST] [--frames N] [--work DIR] [--markdown PATH]
+//   LIST: comma-separated face counts; a leading "p" gives the document whose
+//   material changes on every face (default 10000,100000,1000000,p100000).
+#include <GL/freeglut.h>
+#include <GL/gl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+// jpeglib.h needs FILE and size_t declared first.
+#include <jpeglib.h>
+
+#include "app/frame.h"
+#include "app/startup.h"
+#include "app/view_control.h"
+#include "image/bmp_manager.h"
+#include "image/jpeg_manager.h"
+#include "image/tga_manager.h"
+#include "model/display_list.h"
+#include "model/material_textures.h"
+#include "model/model_loading.h"
+#include "mqo_generator.h"
+
+namespace {
+
+constexpr int kTextureSide = 1024;
+constexpr const char* kJpegName = "tex.jpg";
+constexpr const char* kTgaName = "tex.tga";
+constexpr const char* kBmpName = "tex.bmp";  // decoded for the table only; no material names it
+// Bump when the generated documents change, so that stale ones are not reused.
+constexpr int kDocumentVersion = 1;
+
+using Clock = std::chrono::steady_clock;
+using Bytes = std::vector<unsigned char>;
+using Figures = std::map<std::string, double>;
+
+double Since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+
+double Median(std::vector<double> values) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+double MedianSeconds(int runs, const std::function<void()>& run) {
+  std::vector<double> times;
+  for (int i = 0; i < runs; ++i) {
+    const auto start = Clock::now();
+    run();
+    times.push_back(Since(start));
+  }
+  return Median(times);
+}
+
+long FileSize(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 ? static_cast<long>(st.st_size) : -1;
+}
+
+long StatusKiB(const char* field) {
+  FILE* f = std::fopen("/proc/self/status", "r");
+  if (!f) return -1;
+  char line[256];
+  long value = -1;
+  const std::size_t n = std::strlen(field);
+  while (std::fgets(line, sizeof line, f))
+    if (!std::strncmp(line, field, n)) value = std::atol(line + n);
+  std::fclose(f);
+  return value;
+}
+
+// Keeps the reference loops' results alive.
+volatile double g_sink;
+
+// ---- reader references -------------------------------------------------
+
+void FgetsLoop(const char* path) {
+  FILE* f = std::fopen(path, "rb");
+  if (!f) return;
+  char line[8192];
+  long lines = 0;
+  while (std::fgets(line, 8191, f)) ++lines;
+  std::fclose(f);
+  g_sink = static_cast<double>(lines);
+}
+
+bool IsBreak(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '(' || c == ')' || c == '"' || c == '[' ||
+         c == ']' || c == '{' || c == '}' || c == ',' || c == ':' || c == ';' || c == '=';
+}
+
+void SplitAndConvertLoop(const char* path) {
+  FILE* f = std::fopen(path, "rb");
+  if (!f) return;
+  char line[8192];
+  double sum = 0;
+  while (std::fgets(line, 8191, f)) {
+    const char* p = line;
+    for (;;) {
+      while (*p && IsBreak(*p)) ++p;
+      if (!*p) break;
+      const char* start = p;
+      while (*p && !IsBreak(*p)) ++p;
+      if ((*start >= '0' && *start <= '9') || *start == '-' || *start == '.') {
+        double v = 0;
+        std::from_chars(start, p, v);
+        sum += v;
+      }
+    }
+  }
+  std::fclose(f);
+  g_sink = sum;
+}
+
+int LoadOnly(const char* path) {
+  FILE* f = std::fopen(path, "rb");
+  if (!f) return 1;
+  LoaderMQO loader(DocumentMQO{}, f);
+  const int code = loader.Load();
+  std::fclose(f);
+  return code;
+}
+
+// ---- textures -----------------------------------------------------------
+
+void PutLe(Bytes& b, unsigned v, int size) {
+  for (int i = 0; i < size; ++i) b.push_back(static_cast<unsigned char>(v >> (8 * i)));
+}
+
+// A smooth picture with some noise, so that JPEG has real work to do.
+Bytes Picture() {
+  Bytes p(static_cast<size_t>(kTextureSide) * kTextureSide * 3);
+  unsigned seed = 12345;
+  for (size_t i = 0; i < p.size(); ++i) {
+    seed = seed * 1103515245 + 12345;
+    const size_t pixel = i / 3, x = pixel % kTextureSide, y = pixel / kTextureSide;
+    p[i] = static_cast<unsigned char>((x / 16 + y / 8 + (i % 3) * 40 + (seed >> 28)) & 0xFF);
+  }
+  return p;
+}
+
+bool WriteBytes(const std::string& path, const Bytes& head, const Bytes& body) {
+  FILE* fp = std::fopen(path.c_str(), "wb");
+  if (!fp) return false;
+  std::fwrite(head.data(), 1, head.size(), fp);
+  std::fwrite(body.data(), 1, body.size(), fp);
+  return std::fclose(fp) == 0;
+}
+
+bool WriteTga(const std::string& path, const Bytes& picture) {
+  Bytes h{0, 0, 2};
+  PutLe(h, 0, 9);
+  PutLe(h, kTextureSide, 2);
+  PutLe(h, kTextureSide, 2);
+  h.push_back(24);
+  h.push_back(0);
+  return WriteBytes(path, h, picture);
+}
+
+bool WriteBmp(const std::string& path, const Bytes& picture) {
+  const unsigned data = kTextureSide * kTextureSide * 3;
+  Bytes h{'B', 'M'};
+  PutLe(h, 54 + data, 4);
+  PutLe(h, 0, 4);
+  PutLe(h, 54, 4);
+  PutLe(h, 40, 4);
+  PutLe(h, kTextureSide, 4);
+  PutLe(h, kTextureSide, 4);
+  PutLe(h, 1, 2);
+  PutLe(h, 24, 2);
+  PutLe(h, 0, 4);
+  PutLe(h, data, 4);
+  PutLe(h, 0, 16);
+  return WriteBytes(path, h, picture);
+}
+
+bool WriteJpeg(const std::string& path, const Bytes& picture) {
+  FILE* fp = std::fopen(path.c_str(), "wb");
+  if (!fp) return false;
+  jpeg_compress_struct c;
+  jpeg_error_mgr err;
+  c.err = jpeg_std_error(&err);
+  jpeg_create_compress(&c);
+  jpeg_stdio_dest(&c, fp);
+  c.image_width = c.image_height = kTextureSide;
+  c.input_components = 3;
+  c.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&c);
+  jpeg_set_quality(&c, 90, TRUE);
+  jpeg_start_compress(&c, TRUE);
+  while (c.next_scanline < c.image_height) {
+    JSAMPROW row = const_cast<JSAMPLE*>(picture.data()) + static_cast<size_t>(c.next_scanline) * kTextureSide * 3;
+    jpeg_write_scanlines(&c, &row, 1);
+  }
+  jpeg_finish_compress(&c);
+  jpeg_destroy_compress(&c);
+  return std::fclose(fp) == 0;
+}
+
+void BareRead(const std::string& path) {
+  Bytes buffer(static_cast<size_t>(std::max(0L, FileSize(path))));
+  FILE* fp = std::fopen(path.c_str(), "rb");
+  if (!fp) return;
+  g_sink = static_cast<double>(std::fread(buffer.data(), 1, buffer.size(), fp));
+  std::fclose(fp);
+}
+
+void BareJpegDecode(const std::string& path) {
+  FILE* fp = std::fopen(path.c_str(), "rb");
+  if (!fp) return;
+  jpeg_decompress_struct d;
+  jpeg_error_mgr err;
+  d.err = jpeg_std_error(&err);
+  jpeg_create_decompress(&d);
+  jpeg_stdio_src(&d, fp);
+  jpeg_read_header(&d, TRUE);
+  jpeg_start_decompress(&d);
+  JSAMPARRAY row = (*d.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&d), JPOOL_IMAGE, d.output_width * 3, 1);
+  while (d.output_scanline < d.output_height) jpeg_read_scanlines(&d, row, 1);
+  jpeg_finish_decompress(&d);
+  jpeg_destroy_decompress(&d);
+  std::fclose(fp);
+}
+
+template <typename Reader>
+void ReaderLoad(const std::string& path) {
+  Reader image;
+  image.Load(path.c_str());
+}
+
+// ---- the viewer in a fresh process ---------------------------------------
+
+void NoDisplay() {}
+
+double GeometryBytes() {
+  double bytes = 0;
+  for (const ObjectMQO& o : g_objects)
+    bytes += o.vertices.size() * double(sizeof(VertexMQO)) + o.faces.size() * double(sizeof(FaceMQO));
+  return bytes;
+}
+
+// The state calls that the real list makes for a face's material, without
+// its texture coordinates: the reference of the document whose material
+// changes on every face.
+void BareMaterial(int material, int materialCount) {
+  const bool known = material >= 0 && material < materialCount;
+  const MaterialMQO* m = known ? &g_materials[material] : nullptr;
+  const float c[4] = {m ? m->color[0] : 1, m ? m->color[1] : 1, m ? m->color[2] : 1, m ? m->color[3] : 1};
+  const float factors[4] = {m ? m->ambient : 1, m ? m->diffuse : 1, m ? m->specular : 1, m ? m->emissive : 0};
+  const GLenum names[4] = {GL_AMBIENT, GL_DIFFUSE, GL_SPECULAR, GL_EMISSION};
+  for (int i = 0; i < 4; ++i) {
+    const float scaled[4] = {c[0] * factors[i], c[1] * factors[i], c[2] * factors[i], c[3] * factors[i]};
+    glMaterialfv(GL_FRONT_AND_BACK, names[i], scaled);
+  }
+  glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, m ? m->power : 5.0f);
+  if (m && m->textureLoaded) {
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, g_textureIds[material]);
+  }
+}
+
+// The same faces as list 1 with nothing but glBegin/glVertex3f/glEnd, plus
+// the per-face material calls when withMaterials is set.
+void BuildReferenceList(bool withMaterials) {
+  const int materialCount = g_loader ? std::min(g_loader->GetDocument().numMaterials, kMaxModelSlots) : 0;
+  glNewList(1, GL_COMPILE);
+  for (const ObjectMQO& object : g_objects) {
+    const int vertexCount = object.vertices.size();
+    for (const FaceMQO& face : object.faces) {
+      const int corners = std::clamp(face.numVertices, 0, 4);
+      bool inRange = true;
+      for (int k = 0; k < corners; ++k) inRange = inRange && face.vertexIndex[k] >= 0 && face.vertexIndex[k] < vertexCount;
+      if (!inRange) continue;
+      if (withMaterials) BareMaterial(face.material, materialCount);
+      glBegin(GL_POLYGON);
+      for (int k = 0; k < corners; ++k) {
+        const VertexMQO& v = object.vertices[face.vertexIndex[k]];
+        glVertex3f(v.x, v.y, v.z);
+      }
+      glEnd();
+      if (withMaterials && face.material >= 0 && face.material < materialCount &&
+          g_materials[face.material].textureLoaded)
+        glDisable(GL_TEXTURE_2D);
+    }
+  }
+  glEndList();
+}
+
+double TimedFrame() {
+  const auto start = Clock::now();
+  OnDisplay();
+  glFinish();
+  return Since(start);
+}
+
+double MedianFrame(int frames) {
+  std::vector<double> times;
+  for (int i = 0; i < frames; ++i) times.push_back(TimedFrame());
+  return Median(times);
+}
+
+// The viewer's start-up without the chooser, with each step timed. Writes
+// "name value" lines to resultPath.
+int RunViewerChild(const char* document, const char* resultPath, int frames, bool materialPerFace) {
+  const std::string doc = document;
+  const std::string folder = doc.substr(0, doc.find_last_of('/'));
+  if (chdir(folder.c_str()) != 0) return 2;
+  int argc = 1;
+  char name[] = "viewer_bench";
+  char* argv[] = {name, nullptr};
+  glutInit(&argc, argv);
+  glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+  glutInitWindowSize(800, 600);
+  glutInitWindowPosition(100, 100);
+  glutCreateWindow(kWindowTitle);
+  glutDisplayFunc(NoDisplay);
+  for (int i = 0; i < 20; ++i) glutMainLoopEvent();
+  OnReshape(800, 600);
+  // InitGL's fixed state; its two builders are timed one by one below.
+  g_view.orientation.SetComponents(1.0, 0.0, 0.0, 0.0);
+  const double noTranslation[3] = {0.0, 0.0, 0.0};
+  g_view.orientation.ToMatrix(noTranslation, g_view.rotationMatrix);
+  glClearColor(0.4f, 0.4f, 0.8f, 1.0f);
+  SetupLights();
+  glEnable(GL_DEPTH_TEST);
+  glEnable(GL_AUTO_NORMAL);
+  glEnable(GL_NORMALIZE);
+  glShadeModel(GL_SMOOTH);
+  glDepthFunc(GL_LEQUAL);
+  glFinish();
+
+  Figures r;
+  r["rss_base"] = StatusKiB("VmRSS:") / 1024.0;
+  auto start = Clock::now();
+  if (LoadModel(document) != 0) return 3;
+  r["load_model"] = Since(start);
+  r["rss_loaded"] = StatusKiB("VmRSS:") / 1024.0;
+  start = Clock::now();
+  LoadMaterialTextures();
+  glFinish();
+  r["textures"] = Since(start);
+  const double beforeList = StatusKiB("VmRSS:") / 1024.0;
+  start = Clock::now();
+  BuildDisplayList();
+  glFinish();
+  r["build_list"] = Since(start);
+  r["list_mb"] = StatusKiB("VmRSS:") / 1024.0 - beforeList;
+  r["first_frame"] = TimedFrame();
+  r["steady_frame"] = MedianFrame(frames);
+  r["peak"] = StatusKiB("VmHWM:") / 1024.0;
+  r["geometry_mb"] = GeometryBytes() / 1048576.0;
+  double faces = 0;
+  for (const ObjectMQO& o : g_objects) faces += o.faces.size();
+  r["faces"] = faces;
+  r["textured"] = 0;
+  for (const MaterialMQO& m : g_materials) r["textured"] += m.textureLoaded;
+
+  start = Clock::now();
+  BuildReferenceList(materialPerFace);
+  glFinish();
+  r["ref_list"] = Since(start);
+  r["ref_first_frame"] = TimedFrame();
+  r["ref_steady_frame"] = MedianFrame(frames);
+
+  FILE* out = std::fopen(resultPath, "w");
+  if (!out) return 4;
+  for (const auto& [key, value] : r) std::fprintf(out, "%s %.9g\n", key.c_str(), value);
+  const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+  std::fprintf(out, "renderer %s\n", renderer ? renderer : "unknown");
+  std::fclose(out);
+  delete g_loader;
+  g_loader = nullptr;
+  return 0;
+}
+
+bool RunChild(const std::string& document, int frames, bool materialPerFace, Figures& figures, std::string& renderer) {
+  const std::string resultPath = document + ".result";
+  std::remove(resultPath.c_str());
+  const std::string framesText = std::to_string(frames);
+  const pid_t child = fork();
+  if (child == 0) {
+    execl("/proc/self/exe", "viewer_bench", "--child", document.c_str(), resultPath.c_str(), framesText.c_str(),
+          materialPerFace ? "1" : "0", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  int status = 0;
+  if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::fprintf(stderr, "viewer_bench: the viewer run on %s failed (status %d)\n", document.c_str(), status);
+    return false;
+  }
+  FILE* in = std::fopen(resultPath.c_str(), "r");
+  if (!in) return false;
+  char line[512];
+  while (std::fgets(line, sizeof line, in)) {
+    line[std::strcspn(line, "\n")] = '\0';
+    char* space = std::strchr(line, ' ');
+    if (!space) continue;
+    *space = '\0';
+    if (!std::strcmp(line, "renderer"))
+      renderer = space + 1;
+    else
+      figures[line] = std::atof(space + 1);
+  }
+  std::fclose(in);
+  std::remove(resultPath.c_str());
+  return true;
+}
+
+// ---- documents and the table ---------------------------------------------
+
+struct DocumentSpec {
+  long long faces = 0;
+  bool materialPerFace = false;
+  std::string path;
+  std::string label;
+  Figures figures;
+};
+
+std::string FaceLabel(long long faces) {
+  if (faces >= 1000000 && faces % 1000000 == 0) return std::to_string(faces / 1000000) + "M";
+  if (faces >= 1000 && faces % 1000 == 0) return std::to_string(faces / 1000) + "k";
+  return std::to_string(faces);
+}
+
+bool PrepareDocument(const std::string& work, DocumentSpec& d) {
+  d.label = FaceLabel(d.faces) + (d.materialPerFace ? " faces, material per face" : " faces");
+  d.path = work + "/viewer-v" + std::to_string(kDocumentVersion) + "-" + std::to_string(d.faces) +
+           (d.materialPerFace ? "-perface" : "") + ".mqo";
+  if (FileSize(d.path) > 0) return true;
+  MqoGeneratorOptions o;
+  o.gridMesh = true;
+  o.objects = 4;
+  o.faces = d.faces;
+  o.materials = 6;
+  o.quadShare = 0.5;
+  o.materialOrder = d.materialPerFace ? MqoGeneratorOptions::MaterialOrder::kEveryFace
+                                      : MqoGeneratorOptions::MaterialOrder::kGrouped;
+  o.textureFiles = {kJpegName, kTgaName};
+  std::printf("generating %s\n", d.path.c_str());
+  std::fflush(stdout);
+  const std::string partial = d.path + ".partial";
+  return WriteMqoDocument(partial.c_str(), o) && std::rename(partial.c_str(), d.path.c_str()) == 0;
+}
+
+bool PrepareTextures(const std::string& work) {
+  const std::string folder = work + "/Texture";
+  mkdir(folder.c_str(), 0755);
+  const std::string jpg = folder + "/" + kJpegName, tga = folder + "/" + kTgaName, bmp = folder + "/" + kBmpName;
+  if (FileSize(jpg) > 0 && FileSize(tga) > 0 && FileSize(bmp) > 0) return true;
+  const Bytes picture = Picture();
+  return WriteJpeg(jpg, picture) && WriteTga(tga, picture) && WriteBmp(bmp, picture);
+}
+
+void ReaderFigures(DocumentSpec& d) {
+  const char* file = d.path.c_str();
+  const double megabytes = FileSize(d.path) / 1e6;
+  const int runs = d.faces >= 1000000 ? 3 : 5;
+  FgetsLoop(file);  // warm the page cache
+  int code = 0;
+  const double load = MedianSeconds(runs, [&] { code = LoadOnly(file); });
+  Figures& f = d.figures;
+  f["megabytes"] = megabytes;
+  f["load_code"] = code;
+  f["load"] = load;
+  f["load_mbs"] = megabytes / load;
+  f["fgets_mbs"] = megabytes / MedianSeconds(runs, [&] { FgetsLoop(file); });
+  f["split_mbs"] = megabytes / MedianSeconds(runs, [&] { SplitAndConvertLoop(file); });
+}
+
+struct TextureFigures {
+  double tga = 0, tgaFread = 0, bmp = 0, bmpFread = 0, jpeg = 0, jpegBare = 0, jpegFread = 0;
+};
+
+TextureFigures MeasureTextures(const std::string& work) {
+  const std::string folder = work + "/Texture/";
+  const std::string jpg = folder + kJpegName, tga = folder + kTgaName, bmp = folder + kBmpName;
+  constexpr int kRuns = 7;
+  TextureFigures t;
+  BareRead(tga);
+  BareRead(bmp);
+  BareRead(jpg);
+  t.tgaFread = MedianSeconds(kRuns, [&] { BareRead(tga); });
+  t.tga = MedianSeconds(kRuns, [&] { ReaderLoad<CTgaManager>(tga); });
+  t.bmpFread = MedianSeconds(kRuns, [&] { BareRead(bmp); });
+  t.bmp = MedianSeconds(kRuns, [&] { ReaderLoad<CBMPManager>(bmp); });
+  t.jpegFread = MedianSeconds(kRuns, [&] { BareRead(jpg); });
+  t.jpegBare = MedianSeconds(kRuns, [&] { BareJpegDecode(jpg); });
+  t.jpeg = MedianSeconds(kRuns, [&] { ReaderLoad<CJpegManager>(jpg); });
+  return t;
+}
+
+std::string Format(const char* format, double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, format, value);
+  return text;
+}
+
+std::string Ms(double seconds) { return Format("%.1f ms", seconds * 1e3); }
+std::string Ratio(double figure, double reference) {
+  return reference > 0 ? Format("%.2f×", figure / reference) : std::string("–");
+}
+
+struct Table {
+  std::vector<std::string> header;
+  std::vector<std::vector<std::string>> rows;
+};
+
+void AddRow(Table& t, const std::string& what, const std::vector<DocumentSpec>& docs,
+            const std::function<std::string(const Figures&)>& cell) {
+  std::vector<std::string> row{what};
+  for (const DocumentSpec& d : docs) row.push_back(cell(d.figures));
+  t.rows.push_back(row);
+}
+
+Table MakeTable(const std::vector<DocumentSpec>& docs, const TextureFigures& tex) {
+  Table t;
+  t.header.push_back("measure");
+  for (const DocumentSpec& d : docs) t.header.push_back(d.label);
+  auto get = [](const Figures& f, const char* key) {
+    const auto it = f.find(key);
+    return it == f.end() ? 0.0 : it->second;
+  };
+  AddRow(t, "document size", docs, [&](const Figures& f) { return Format("%.1f MB", get(f, "megabytes")); });
+  AddRow(t, "`LoaderMQO::Load`", docs, [&](const Figures& f) { return Format("%.0f MB/s", get(f, "load_mbs")); });
+  AddRow(t, "  ref: bare fgets loop", docs, [&](const Figures& f) { return Format("%.0f MB/s", get(f, "fgets_mbs")); });
+  AddRow(t, "  ref: split + std::from_chars", docs,
+         [&](const Figures& f) { return Format("%.0f MB/s", get(f, "split_mbs")); });
+  AddRow(t, "  reader / split (target ≥ 0.6×)", docs,
+         [&](const Figures& f) { return Ratio(get(f, "load_mbs"), get(f, "split_mbs")); });
+  AddRow(t, "`LoadModel`", docs, [&](const Figures& f) { return Ms(get(f, "load_model")); });
+  AddRow(t, "  ref: `LoaderMQO::Load` alone", docs, [&](const Figures& f) { return Ms(get(f, "load")); });
+  AddRow(t, "`LoadMaterialTextures` (1 JPEG + 1 TGA)", docs, [&](const Figures& f) { return Ms(get(f, "textures")); });
+  AddRow(t, "  ref: bare libjpeg decode + bare fread", docs,
+         [&](const Figures&) { return Ms(tex.jpegBare + tex.tgaFread); });
+  AddRow(t, "`BuildDisplayList`", docs, [&](const Figures& f) { return Ms(get(f, "build_list")); });
+  AddRow(t, "  ref: bare glBegin/glVertex3f/glEnd list", docs, [&](const Figures& f) { return Ms(get(f, "ref_list")); });
+  AddRow(t, "first `OnDisplay` + glFinish", docs, [&](const Figures& f) { return Ms(get(f, "first_frame")); });
+  AddRow(t, "  ref: first frame of the bare list", docs, [&](const Figures& f) { return Ms(get(f, "ref_first_frame")); });
+  auto total = [&](const Figures& f) {
+    return get(f, "load_model") + get(f, "textures") + get(f, "build_list") + get(f, "first_frame");
+  };
+  auto totalReference = [&](const Figures& f) { return get(f, "load") + get(f, "ref_list") + get(f, "ref_first_frame"); };
+  AddRow(t, "`LoadModel` to end of first frame", docs, [&](const Figures& f) { return Ms(total(f)); });
+  AddRow(t, "  ref: reader + bare list + its first frame", docs, [&](const Figures& f) { return Ms(totalReference(f)); });
+  AddRow(t, "  ratio (target ≤ 1.3×)", docs, [&](const Figures& f) { return Ratio(total(f), totalReference(f)); });
+  AddRow(t, "  ratio without the textures", docs,
+         [&](const Figures& f) { return Ratio(total(f) - get(f, "textures"), totalReference(f)); });
+  AddRow(t, "steady frame (median)", docs, [&](const Figures& f) { return Ms(get(f, "steady_frame")); });
+  AddRow(t, "  ref: bare list frame (median)", docs, [&](const Figures& f) { return Ms(get(f, "ref_steady_frame")); });
+  AddRow(t, "  ratio (target ≤ 1.15×, grouped materials)", docs,
+         [&](const Figures& f) { return Ratio(get(f, "steady_frame"), get(f, "ref_steady_frame")); });
+  AddRow(t, "peak resident memory", docs, [&](const Figures& f) { return Format("%.1f MB", get(f, "peak")); });
+  AddRow(t, "  before the load (process, GLUT, Mesa)", docs,
+         [&](const Figures& f) { return Format("%.1f MB", get(f, "rss_base")); });
+  AddRow(t, "  geometry in the tables", docs, [&](const Figures& f) { return Format("%.1f MB", get(f, "geometry_mb")); });
+  AddRow(t, "  list 1 in Mesa (growth over the compile)", docs,
+         [&](const Figures& f) { return Format("%.1f MB", get(f, "list_mb")); });
+  AddRow(t, "  (peak − before) / (geometry + list) (target ≤ 2.5×)", docs, [&](const Figures& f) {
+    return Ratio(get(f, "peak") - get(f, "rss_base"), get(f, "geometry_mb") + get(f, "list_mb"));
+  });
+  auto textureRow = [&](const std::string& what, const std::string& value) {
+    std::vector<std::string> row{what, value};
+    row.resize(t.header.size());
+    t.rows.push_back(row);
+  };
+  textureRow("TGA 1024² decode", Ms(tex.tga) + ", fread " + Ms(tex.tgaFread) + " (" + Ratio(tex.tgaFread, tex.tga) +
+                                     " of fread speed, target ≥ 0.5×)");
+  textureRow("BMP 1024² decode", Ms(tex.bmp) + ", fread " + Ms(tex.bmpFread) + " (" + Ratio(tex.bmpFread, tex.bmp) +
+                                     " of fread speed, target ≥ 0.5×)");
+  textureRow("JPEG 1024² decode", Ms(tex.jpeg) + ", bare libjpeg " + Ms(tex.jpegBare) + " (" +
+                                      Ratio(tex.jpeg, tex.jpegBare) + ", target ≤ 1.1×)");
+  return t;
+}
+
+void PrintMarkdown(FILE* out, const Table& t, const std::string& renderer, int frames) {
+  std::fprintf(out, "GL_RENDERER: %s; steady frames: median of %d; reader figures: median of 3 to 5 runs\n\n",
+               renderer.c_str(), frames);
+  auto printRow = [&](const std::vector<std::string>& row) {
+    std::fputc('|', out);
+    for (const std::string& cell : row) std::fprintf(out, " %s |", cell.c_str());
+    std::fputc('\n', out);
+  };
+  printRow(t.header);
+  std::fputc('|', out);
+  for (std::size_t i = 0; i < t.header.size(); ++i) std::fputs(i ? " ---: |" : " --- |", out);
+  std::fputc('\n', out);
+  for (const auto& row : t.rows) printRow(row);
+}
+
+std::string ExecutableFolder() {
+  char exe[4096];
+  const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+  if (n <= 0) return ".";
+  exe[n] = '\0';
+  const std::string path = exe;
+  return path.substr(0, path.find_last_of('/'));
+}
+
+std::vector<DocumentSpec> ParseDocuments(const char* list) {
+  std::vector<DocumentSpec> docs;
+  std::string text = list;
+  std::size_t at = 0;
+  while (at <= text.size()) {
+    const std::size_t comma = std::min(text.find(',', at), text.size());
+    std::string item = text.substr(at, comma - at);
+    DocumentSpec d;
+    if (!item.empty() && item[0] == 'p') {
+      d.materialPerFace = true;
+      item.erase(0, 1);
+    }
+    d.faces = std::atoll(item.c_str());
+    if (d.faces > 0) docs.push_back(d);
+    at = comma + 1;
+  }
+  return docs;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 6 && !std::strcmp(argv[1], "--child"))
+    return RunViewerChild(argv[2], argv[3], std::max(1, std::atoi(argv[4])), argv[5][0] == '1');
+  const char* docList = "10000,100000,1000000,p100000";
+  int frames = 30;
+  std::string work = ExecutableFolder() + "/viewer-bench-data";
+  std::string markdown;
+  for (int i = 1; i < argc; ++i) {
+    const bool hasValue = i + 1 < argc;
+    if (!std::strcmp(argv[i], "--docs") && hasValue) docList = argv[++i];
+    else if (!std::strcmp(argv[i], "--frames") && hasValue) frames = std::max(1, std::atoi(argv[++i]));
+    else if (!std::strcmp(argv[i], "--work") && hasValue) work = argv[++i];
+    else if (!std::strcmp(argv[i], "--markdown") && hasValue) markdown = argv[++i];
+    else {
+      std::fprintf(stderr, "usage: viewer_bench [--docs LIST] [--frames N] [--work DIR] [--markdown PATH]\n");
+      return 2;
+    }
+  }
+  std::vector<DocumentSpec> docs = ParseDocuments(docList);
+  mkdir(work.c_str(), 0755);
+  if (docs.empty() || !PrepareTextures(work)) {
+    std::fprintf(stderr, "viewer_bench: no documents, or cannot write into %s\n", work.c_str());
+    return 1;
+  }
+  const TextureFigures textures = MeasureTextures(work);
+  std::string renderer = "unknown";
+  for (DocumentSpec& d : docs) {
+    if (!PrepareDocument(work, d)) {
+      std::fprintf(stderr, "viewer_bench: cannot write %s\n", d.path.c_str());
+      return 1;
+    }
+    ReaderFigures(d);
+    if (d.figures["load_code"] != 0) {
+      std::fprintf(stderr, "viewer_bench: Load returned %g on %s\n", d.figures["load_code"], d.path.c_str());
+      return 1;
+    }
+    if (!RunChild(d.path, frames, d.materialPerFace, d.figures, renderer)) return 1;
+  }
+  const Table table = MakeTable(docs, textures);
+  PrintMarkdown(stdout, table, renderer, frames);
+  if (!markdown.empty()) {
+    FILE* out = std::fopen(markdown.c_str(), "w");
+    if (!out) {
+      std::fprintf(stderr, "viewer_bench: cannot write %s\n", markdown.c_str());
+      return 1;
+    }
+    PrintMarkdown(out, table, renderer, frames);
+    std::fclose(out);
+    std::printf("\nwritten to %s\n", markdown.c_str());
+  }
+  return 0;
+}
