@@ -28,22 +28,44 @@ void SetPlain(GLenum parameter, float value) {
   glMaterialfv(GL_FRONT_AND_BACK, parameter, colour);
 }
 
+// Texturing as the list leaves it so far: 0 while off, else the bound name.
+// A run of faces with one texture enables and binds it once and disables it
+// once at its end; between two textured faces the switch off and on again
+// would change nothing, but it keeps Mesa from joining their polygons into
+// one draw, which made frames several times slower.
+struct TextureState {
+  GLuint bound = 0;
+  bool enabled = false;
+
+  void Use(GLuint name) {
+    if (!enabled) glEnable(GL_TEXTURE_2D);
+    if (!enabled || bound != name) glBindTexture(GL_TEXTURE_2D, name);
+    enabled = true;
+    bound = name;
+  }
+  void Off() {
+    if (enabled) glDisable(GL_TEXTURE_2D);
+    enabled = false;
+  }
+};
+
 // Sets the face's material; returns true when the face is textured.
-bool SetFaceMaterial(int material, int materialCount) {
+bool SetFaceMaterial(int material, int materialCount, TextureState& texture) {
   if (material < 0 || material >= materialCount) {
     SetPlain(GL_AMBIENT, kPlainAmbient);
     SetPlain(GL_DIFFUSE, kPlainDiffuse);
     SetPlain(GL_SPECULAR, kPlainSpecular);
     SetPlain(GL_EMISSION, kPlainEmission);
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, kPlainShininess);
+    texture.Off();
     return false;
   }
   const MaterialMQO& m = g_materials[material];
   const bool textured = m.textureLoaded != 0;
-  if (textured) {
-    glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, g_textureIds[material]);
-  }
+  if (textured)
+    texture.Use(g_textureIds[material]);
+  else
+    texture.Off();
   SetColour(GL_AMBIENT, m.color, m.ambient);
   SetColour(GL_DIFFUSE, m.color, m.diffuse);
   SetColour(GL_SPECULAR, m.color, m.specular);
@@ -59,12 +81,12 @@ bool CornersInRange(const FaceMQO& face, int cornerCount, int vertexCount) {
   return true;
 }
 
-void DrawObject(const ObjectMQO& object, int materialCount) {
+void DrawObject(const ObjectMQO& object, int materialCount, TextureState& texture) {
   const int vertexCount = object.vertices.size();
   for (const FaceMQO& face : object.faces) {
     const int corners = std::clamp(face.numVertices, 0, 4);
     if (!CornersInRange(face, corners, vertexCount)) continue;
-    const bool textured = SetFaceMaterial(face.material, materialCount);
+    const bool textured = SetFaceMaterial(face.material, materialCount, texture);
     glBegin(GL_POLYGON);
     for (int k = 0; k < corners; ++k) {
       if (textured) glTexCoord2f(face.uv[k][1], face.uv[k][0]);
@@ -72,7 +94,6 @@ void DrawObject(const ObjectMQO& object, int materialCount) {
       glVertex3d(v.x, v.y, v.z);
     }
     glEnd();
-    if (textured) glDisable(GL_TEXTURE_2D);
   }
 }
 
@@ -94,7 +115,9 @@ void BuildDisplayList() {
     glEnable(GL_ALPHA_TEST);
     glAlphaFunc(GL_GREATER, 0.5f);
   }
-  for (int i = 0; i < objectCount; ++i) DrawObject(g_objects[i], materialCount);
+  TextureState texture;
+  for (int i = 0; i < objectCount; ++i) DrawObject(g_objects[i], materialCount, texture);
+  texture.Off();
   if (alphaTest) glDisable(GL_ALPHA_TEST);
   glEndList();
 }
