@@ -142,8 +142,9 @@ int LoadOnly(const char* path) {
 
 // ---- textures -----------------------------------------------------------
 
+// size little-endian bytes of v; bytes past v's width are zero.
 void PutLe(Bytes& b, unsigned v, int size) {
-  for (int i = 0; i < size; ++i) b.push_back(static_cast<unsigned char>(v >> (8 * i)));
+  for (int i = 0; i < size; ++i, v = i < 4 ? v >> 8 : 0) b.push_back(static_cast<unsigned char>(v & 0xFF));
 }
 
 // A smooth picture with some noise, so that JPEG has real work to do.
@@ -168,7 +169,8 @@ bool WriteBytes(const std::string& path, const Bytes& head, const Bytes& body) {
 
 bool WriteTga(const std::string& path, const Bytes& picture) {
   Bytes h{0, 0, 2};
-  PutLe(h, 0, 9);
+  PutLe(h, 0, 5);  // no colour map
+  PutLe(h, 0, 4);  // origin
   PutLe(h, kTextureSide, 2);
   PutLe(h, kTextureSide, 2);
   h.push_back(24);
@@ -389,6 +391,7 @@ int RunViewerChild(const char* document, const char* resultPath, int frames, boo
   std::fclose(out);
   delete g_loader;
   g_loader = nullptr;
+  glutExit();  // lets the driver free its buffers before it is unloaded
   return 0;
 }
 
