@@ -16,94 +16,12 @@
 #include "image/bmp_manager.h"
 #include "image/jpeg_manager.h"
 #include "image/tga_manager.h"
+#include "texture_files.h"
 
 namespace {
 
 constexpr int kSide = 4096;
 constexpr int kRuns = 7;
-
-using Bytes = std::vector<unsigned char>;
-
-void PutLe(Bytes& b, unsigned v, int size) {
-  for (int i = 0; i < size; ++i) b.push_back(static_cast<unsigned char>(v >> (8 * i)));
-}
-
-// A smooth picture with some noise, so that JPEG has real work to do.
-Bytes Picture() {
-  Bytes p(static_cast<size_t>(kSide) * kSide * 3);
-  unsigned seed = 12345;
-  for (size_t i = 0; i < p.size(); ++i) {
-    seed = seed * 1103515245 + 12345;
-    const size_t pixel = i / 3, x = pixel % kSide, y = pixel / kSide;
-    p[i] = static_cast<unsigned char>((x / 16 + y / 8 + (i % 3) * 40 + (seed >> 28)) & 0xFF);
-  }
-  return p;
-}
-
-void WriteFile(const std::string& path, const Bytes& head, const Bytes& body) {
-  FILE* fp = std::fopen(path.c_str(), "wb");
-  std::fwrite(head.data(), 1, head.size(), fp);
-  std::fwrite(body.data(), 1, body.size(), fp);
-  std::fclose(fp);
-}
-
-Bytes TgaFileHeader() {
-  Bytes h{0, 0, 2};
-  PutLe(h, 0, 5);
-  PutLe(h, 0, 4);
-  PutLe(h, kSide, 2);
-  PutLe(h, kSide, 2);
-  h.push_back(24);
-  h.push_back(0);
-  return h;
-}
-
-Bytes BmpFileHeaders() {
-  const unsigned data = kSide * kSide * 3;
-  Bytes h{'B', 'M'};
-  PutLe(h, 54 + data, 4);
-  PutLe(h, 0, 4);
-  PutLe(h, 54, 4);
-  PutLe(h, 40, 4);
-  PutLe(h, kSide, 4);
-  PutLe(h, kSide, 4);
-  PutLe(h, 1, 2);
-  PutLe(h, 24, 2);
-  PutLe(h, 0, 4);
-  PutLe(h, data, 4);
-  PutLe(h, 0, 16);
-  return h;
-}
-
-void WriteJpeg(const std::string& path, const Bytes& picture) {
-  FILE* fp = std::fopen(path.c_str(), "wb");
-  jpeg_compress_struct c;
-  jpeg_error_mgr err;
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  jpeg_stdio_dest(&c, fp);
-  c.image_width = c.image_height = kSide;
-  c.input_components = 3;
-  c.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&c);
-  jpeg_set_quality(&c, 90, TRUE);
-  jpeg_start_compress(&c, TRUE);
-  while (c.next_scanline < c.image_height) {
-    JSAMPROW row = const_cast<JSAMPLE*>(picture.data()) + static_cast<size_t>(c.next_scanline) * kSide * 3;
-    jpeg_write_scanlines(&c, &row, 1);
-  }
-  jpeg_finish_compress(&c);
-  jpeg_destroy_compress(&c);
-  std::fclose(fp);
-}
-
-long FileSize(const std::string& path) {
-  FILE* fp = std::fopen(path.c_str(), "rb");
-  std::fseek(fp, 0, SEEK_END);
-  const long size = std::ftell(fp);
-  std::fclose(fp);
-  return size;
-}
 
 void BareRead(const std::string& path) {
   static Bytes buffer;
@@ -191,10 +109,8 @@ int main() {
   if (!mkdtemp(dir)) return 1;
   const std::string tga = std::string(dir) + "/big.tga", bmp = std::string(dir) + "/big.bmp",
                     jpg = std::string(dir) + "/big.jpg";
-  const Bytes picture = Picture();
-  WriteFile(tga, TgaFileHeader(), picture);
-  WriteFile(bmp, BmpFileHeaders(), picture);
-  WriteJpeg(jpg, picture);
+  const Bytes picture = NoisyPicture(kSide);
+  if (!WriteTga(tga, picture, kSide) || !WriteBmp(bmp, picture, kSide) || !WriteJpeg(jpg, picture, kSide)) return 1;
 
   std::printf("%d x %d pixels, 24-bit, median of %d runs\n", kSide, kSide, kRuns);
   Report("TGA", tga, "fread", [&] { BareRead(tga); }, [&] { BareReadIntoFreshRows(tga); },

@@ -39,6 +39,7 @@
 #include "model/material_textures.h"
 #include "model/model_loading.h"
 #include "mqo_generator.h"
+#include "texture_files.h"
 
 namespace {
 
@@ -50,7 +51,6 @@ constexpr const char* kBmpName = "tex.bmp";  // decoded for the table only; no m
 constexpr int kDocumentVersion = 1;
 
 using Clock = std::chrono::steady_clock;
-using Bytes = std::vector<unsigned char>;
 using Figures = std::map<std::string, double>;
 
 double Since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
@@ -69,11 +69,6 @@ double MedianSeconds(int runs, const std::function<void()>& run) {
     times.push_back(Since(start));
   }
   return Median(times);
-}
-
-long FileSize(const std::string& path) {
-  struct stat st;
-  return stat(path.c_str(), &st) == 0 ? static_cast<long>(st.st_size) : -1;
 }
 
 long StatusKiB(const char* field) {
@@ -141,82 +136,6 @@ int LoadOnly(const char* path) {
 }
 
 // ---- textures -----------------------------------------------------------
-
-// size little-endian bytes of v; bytes past v's width are zero.
-void PutLe(Bytes& b, unsigned v, int size) {
-  for (int i = 0; i < size; ++i, v = i < 4 ? v >> 8 : 0) b.push_back(static_cast<unsigned char>(v & 0xFF));
-}
-
-// A smooth picture with some noise, so that JPEG has real work to do.
-Bytes Picture() {
-  Bytes p(static_cast<size_t>(kTextureSide) * kTextureSide * 3);
-  unsigned seed = 12345;
-  for (size_t i = 0; i < p.size(); ++i) {
-    seed = seed * 1103515245 + 12345;
-    const size_t pixel = i / 3, x = pixel % kTextureSide, y = pixel / kTextureSide;
-    p[i] = static_cast<unsigned char>((x / 16 + y / 8 + (i % 3) * 40 + (seed >> 28)) & 0xFF);
-  }
-  return p;
-}
-
-bool WriteBytes(const std::string& path, const Bytes& head, const Bytes& body) {
-  FILE* fp = std::fopen(path.c_str(), "wb");
-  if (!fp) return false;
-  std::fwrite(head.data(), 1, head.size(), fp);
-  std::fwrite(body.data(), 1, body.size(), fp);
-  return std::fclose(fp) == 0;
-}
-
-bool WriteTga(const std::string& path, const Bytes& picture) {
-  Bytes h{0, 0, 2};
-  PutLe(h, 0, 5);  // no colour map
-  PutLe(h, 0, 4);  // origin
-  PutLe(h, kTextureSide, 2);
-  PutLe(h, kTextureSide, 2);
-  h.push_back(24);
-  h.push_back(0);
-  return WriteBytes(path, h, picture);
-}
-
-bool WriteBmp(const std::string& path, const Bytes& picture) {
-  const unsigned data = kTextureSide * kTextureSide * 3;
-  Bytes h{'B', 'M'};
-  PutLe(h, 54 + data, 4);
-  PutLe(h, 0, 4);
-  PutLe(h, 54, 4);
-  PutLe(h, 40, 4);
-  PutLe(h, kTextureSide, 4);
-  PutLe(h, kTextureSide, 4);
-  PutLe(h, 1, 2);
-  PutLe(h, 24, 2);
-  PutLe(h, 0, 4);
-  PutLe(h, data, 4);
-  PutLe(h, 0, 16);
-  return WriteBytes(path, h, picture);
-}
-
-bool WriteJpeg(const std::string& path, const Bytes& picture) {
-  FILE* fp = std::fopen(path.c_str(), "wb");
-  if (!fp) return false;
-  jpeg_compress_struct c;
-  jpeg_error_mgr err;
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  jpeg_stdio_dest(&c, fp);
-  c.image_width = c.image_height = kTextureSide;
-  c.input_components = 3;
-  c.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&c);
-  jpeg_set_quality(&c, 90, TRUE);
-  jpeg_start_compress(&c, TRUE);
-  while (c.next_scanline < c.image_height) {
-    JSAMPROW row = const_cast<JSAMPLE*>(picture.data()) + static_cast<size_t>(c.next_scanline) * kTextureSide * 3;
-    jpeg_write_scanlines(&c, &row, 1);
-  }
-  jpeg_finish_compress(&c);
-  jpeg_destroy_compress(&c);
-  return std::fclose(fp) == 0;
-}
 
 void BareRead(const std::string& path) {
   Bytes buffer(static_cast<size_t>(std::max(0L, FileSize(path))));
@@ -469,8 +388,9 @@ bool PrepareTextures(const std::string& work) {
   mkdir(folder.c_str(), 0755);
   const std::string jpg = folder + "/" + kJpegName, tga = folder + "/" + kTgaName, bmp = folder + "/" + kBmpName;
   if (FileSize(jpg) > 0 && FileSize(tga) > 0 && FileSize(bmp) > 0) return true;
-  const Bytes picture = Picture();
-  return WriteJpeg(jpg, picture) && WriteTga(tga, picture) && WriteBmp(bmp, picture);
+  const Bytes picture = NoisyPicture(kTextureSide);
+  return WriteJpeg(jpg, picture, kTextureSide) && WriteTga(tga, picture, kTextureSide) &&
+         WriteBmp(bmp, picture, kTextureSide);
 }
 
 void ReaderFigures(DocumentSpec& d) {
