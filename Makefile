@@ -1,5 +1,6 @@
 # The project's front door: make run, make test (also build, bench, fuzz).
 JOBS ?= 2
+MAKEFLAGS += --no-print-directory
 RELEASE := build/release
 ASAN := build/asan
 
