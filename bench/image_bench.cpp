@@ -16,6 +16,7 @@
 #include "image/bmp_manager.h"
 #include "image/jpeg_manager.h"
 #include "image/tga_manager.h"
+#include "references.h"
 #include "texture_files.h"
 
 namespace {
@@ -54,24 +55,9 @@ void BareReadIntoFreshRows(const std::string& path) {
 }
 
 void BareJpegDecode(const std::string& path, bool freshRows) {
-  FILE* fp = std::fopen(path.c_str(), "rb");
-  jpeg_decompress_struct d;
-  jpeg_error_mgr err;
-  d.err = jpeg_std_error(&err);
-  jpeg_create_decompress(&d);
-  jpeg_stdio_src(&d, fp);
-  jpeg_read_header(&d, TRUE);
-  jpeg_start_decompress(&d);
-  JSAMPARRAY row = (*d.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&d), JPOOL_IMAGE, d.output_width * 3, 1);
-  FreshRows* plane = freshRows ? new FreshRows : nullptr;
-  while (d.output_scanline < d.output_height) {
-    if (plane) row[0] = plane->rows[d.output_scanline];
-    jpeg_read_scanlines(&d, row, 1);
-  }
-  delete plane;
-  jpeg_finish_decompress(&d);
-  jpeg_destroy_decompress(&d);
-  std::fclose(fp);
+  if (!freshRows) return ::BareJpegDecode(path);
+  FreshRows plane;
+  ::BareJpegDecode(path, plane.rows);
 }
 
 template <typename Reader>
@@ -82,14 +68,7 @@ void ReaderLoad(const std::string& path) {
 
 double MedianSeconds(const std::function<void()>& run) {
   run();  // warm the page cache
-  std::vector<double> times;
-  for (int i = 0; i < kRuns; ++i) {
-    const auto start = std::chrono::steady_clock::now();
-    run();
-    times.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-  }
-  std::sort(times.begin(), times.end());
-  return times[kRuns / 2];
+  return ::MedianSeconds(kRuns, run);
 }
 
 // Two baselines: the bare work into one reused buffer, and the same work

@@ -17,69 +17,12 @@
 
 #include "mqo/loader.h"
 #include "mqo_generator.h"
+#include "references.h"
+#include "texture_files.h"
 
 namespace {
 
 constexpr int kRuns = 7;
-
-double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
-
-template <class F>
-double MedianSeconds(F run) {
-  std::vector<double> times;
-  for (int i = 0; i < kRuns; ++i) {
-    const auto start = std::chrono::steady_clock::now();
-    run();
-    times.push_back(Seconds(std::chrono::steady_clock::now() - start));
-  }
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
-}
-
-long FileSize(const char* path) {
-  struct stat st;
-  return stat(path, &st) == 0 ? static_cast<long>(st.st_size) : -1;
-}
-
-// Guards results of the reference loops against being optimised away.
-volatile double g_sink;
-
-void FgetsLoop(const char* path) {
-  FILE* f = std::fopen(path, "rb");
-  char line[8192];
-  long lines = 0;
-  while (std::fgets(line, 8191, f)) ++lines;
-  std::fclose(f);
-  g_sink = static_cast<double>(lines);
-}
-
-bool IsBreak(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '(' || c == ')' || c == '"' || c == '[' ||
-         c == ']' || c == '{' || c == '}' || c == ',' || c == ':' || c == ';' || c == '=';
-}
-
-// Splits every line into tokens in place and converts each numeric token.
-template <class Convert>
-void SplitLoop(const char* path, Convert convert) {
-  FILE* f = std::fopen(path, "rb");
-  char line[8192];
-  double sum = 0;
-  while (std::fgets(line, 8191, f)) {
-    char* p = line;
-    for (;;) {
-      while (*p && IsBreak(*p)) ++p;
-      if (!*p) break;
-      char* start = p;
-      while (*p && !IsBreak(*p)) ++p;
-      const char saved = *p;
-      *p = '\0';
-      if ((*start >= '0' && *start <= '9') || *start == '-' || *start == '.') sum += convert(start, p);
-      *p = saved;
-    }
-  }
-  std::fclose(f);
-  g_sink = sum;
-}
 
 struct LoadFigures {
   int code = 0;
@@ -166,7 +109,7 @@ std::string DefaultDocument() {
 int main(int argc, char** argv) {
   if (argc == 3 && !std::strcmp(argv[1], "--peak-child")) return PeakChild(argv[2]);
   std::string path = argc > 1 ? argv[1] : DefaultDocument();
-  if (FileSize(path.c_str()) < 0) {
+  if (FileSize(path) < 0) {
     std::printf("generating %s (1M vertices, 1M faces, half quads, M and UV groups)\n", path.c_str());
     MqoGeneratorOptions options;
     if (!WriteMqoDocument(path.c_str(), options)) {
@@ -179,20 +122,16 @@ int main(int argc, char** argv) {
   FgetsLoop(file);  // warm the page cache
 
   LoadFigures figures;
-  const double load = MedianSeconds([&] { figures = LoadOnce(file); });
+  const double load = MedianSeconds(kRuns, [&] { figures = LoadOnce(file); });
   if (figures.code != 0) {
     std::fprintf(stderr, "reader_bench: Load returned %d\n", figures.code);
     return 1;
   }
-  const double fgetsOnly = MedianSeconds([&] { FgetsLoop(file); });
-  const double fromChars = MedianSeconds([&] {
-    SplitLoop(file, [](const char* s, const char* e) {
-      double v = 0;
-      std::from_chars(s, e, v);
-      return v;
-    });
+  const double fgetsOnly = MedianSeconds(kRuns, [&] { FgetsLoop(file); });
+  const double fromChars = MedianSeconds(kRuns, [&] {
+    SplitLoop(file, FromChars);
   });
-  const double atofLoop = MedianSeconds([&] { SplitLoop(file, [](const char* s, const char*) { return std::atof(s); }); });
+  const double atofLoop = MedianSeconds(kRuns, [&] { SplitLoop(file, [](const char* s, const char*) { return std::atof(s); }); });
 
   std::printf("document: %s, %.1f MB, %lld vertices, %lld faces (median of %d runs)\n", file, megabytes,
               figures.vertices, figures.faces, kRuns);

@@ -39,6 +39,7 @@
 #include "model/material_textures.h"
 #include "model/model_loading.h"
 #include "mqo_generator.h"
+#include "references.h"
 #include "texture_files.h"
 
 namespace {
@@ -61,16 +62,6 @@ double Median(std::vector<double> values) {
   return values[values.size() / 2];
 }
 
-double MedianSeconds(int runs, const std::function<void()>& run) {
-  std::vector<double> times;
-  for (int i = 0; i < runs; ++i) {
-    const auto start = Clock::now();
-    run();
-    times.push_back(Since(start));
-  }
-  return Median(times);
-}
-
 long StatusKiB(const char* field) {
   FILE* f = std::fopen("/proc/self/status", "r");
   if (!f) return -1;
@@ -81,49 +72,6 @@ long StatusKiB(const char* field) {
     if (!std::strncmp(line, field, n)) value = std::atol(line + n);
   std::fclose(f);
   return value;
-}
-
-// Keeps the reference loops' results alive.
-volatile double g_sink;
-
-// ---- reader references -------------------------------------------------
-
-void FgetsLoop(const char* path) {
-  FILE* f = std::fopen(path, "rb");
-  if (!f) return;
-  char line[8192];
-  long lines = 0;
-  while (std::fgets(line, 8191, f)) ++lines;
-  std::fclose(f);
-  g_sink = static_cast<double>(lines);
-}
-
-bool IsBreak(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '(' || c == ')' || c == '"' || c == '[' ||
-         c == ']' || c == '{' || c == '}' || c == ',' || c == ':' || c == ';' || c == '=';
-}
-
-void SplitAndConvertLoop(const char* path) {
-  FILE* f = std::fopen(path, "rb");
-  if (!f) return;
-  char line[8192];
-  double sum = 0;
-  while (std::fgets(line, 8191, f)) {
-    const char* p = line;
-    for (;;) {
-      while (*p && IsBreak(*p)) ++p;
-      if (!*p) break;
-      const char* start = p;
-      while (*p && !IsBreak(*p)) ++p;
-      if ((*start >= '0' && *start <= '9') || *start == '-' || *start == '.') {
-        double v = 0;
-        std::from_chars(start, p, v);
-        sum += v;
-      }
-    }
-  }
-  std::fclose(f);
-  g_sink = sum;
 }
 
 int LoadOnly(const char* path) {
@@ -142,23 +90,6 @@ void BareRead(const std::string& path) {
   FILE* fp = std::fopen(path.c_str(), "rb");
   if (!fp) return;
   g_sink = static_cast<double>(std::fread(buffer.data(), 1, buffer.size(), fp));
-  std::fclose(fp);
-}
-
-void BareJpegDecode(const std::string& path) {
-  FILE* fp = std::fopen(path.c_str(), "rb");
-  if (!fp) return;
-  jpeg_decompress_struct d;
-  jpeg_error_mgr err;
-  d.err = jpeg_std_error(&err);
-  jpeg_create_decompress(&d);
-  jpeg_stdio_src(&d, fp);
-  jpeg_read_header(&d, TRUE);
-  jpeg_start_decompress(&d);
-  JSAMPARRAY row = (*d.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&d), JPOOL_IMAGE, d.output_width * 3, 1);
-  while (d.output_scanline < d.output_height) jpeg_read_scanlines(&d, row, 1);
-  jpeg_finish_decompress(&d);
-  jpeg_destroy_decompress(&d);
   std::fclose(fp);
 }
 
@@ -257,16 +188,7 @@ int RunViewerChild(const char* document, const char* resultPath, int frames, boo
   for (int i = 0; i < 20; ++i) glutMainLoopEvent();
   OnReshape(800, 600);
   // InitGL's fixed state; its two builders are timed one by one below.
-  g_view.orientation.SetComponents(1.0, 0.0, 0.0, 0.0);
-  const double noTranslation[3] = {0.0, 0.0, 0.0};
-  g_view.orientation.ToMatrix(noTranslation, g_view.rotationMatrix);
-  glClearColor(0.4f, 0.4f, 0.8f, 1.0f);
-  SetupLights();
-  glEnable(GL_DEPTH_TEST);
-  glEnable(GL_AUTO_NORMAL);
-  glEnable(GL_NORMALIZE);
-  glShadeModel(GL_SMOOTH);
-  glDepthFunc(GL_LEQUAL);
+  InitFixedGLState();
   glFinish();
 
   Figures r;
@@ -406,7 +328,7 @@ void ReaderFigures(DocumentSpec& d) {
   f["load"] = load;
   f["load_mbs"] = megabytes / load;
   f["fgets_mbs"] = megabytes / MedianSeconds(runs, [&] { FgetsLoop(file); });
-  f["split_mbs"] = megabytes / MedianSeconds(runs, [&] { SplitAndConvertLoop(file); });
+  f["split_mbs"] = megabytes / MedianSeconds(runs, [&] { SplitLoop(file, FromChars); });
 }
 
 struct TextureFigures {
