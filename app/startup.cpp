@@ -125,6 +125,12 @@ void SetupLights() {
 }
 
 void InitGL() {
+  InitFixedGLState();
+  LoadMaterialTextures();
+  BuildDisplayList();
+}
+
+void InitFixedGLState() {
   g_view.orientation.SetComponents(1.0, 0.0, 0.0, 0.0);
   const double noTranslation[3] = {0.0, 0.0, 0.0};
   g_view.orientation.ToMatrix(noTranslation, g_view.rotationMatrix);
@@ -135,8 +141,6 @@ void InitGL() {
   glEnable(GL_NORMALIZE);
   glShadeModel(GL_SMOOTH);
   glDepthFunc(GL_LEQUAL);
-  LoadMaterialTextures();
-  BuildDisplayList();
 }
 
 void OnReshape(int width, int height) {

@@ -16,6 +16,9 @@ void PrintHelp();
 // file that cannot be opened ends the process with status -1 (255).
 void ChooseAndLoadModel(const char* commandLinePath = nullptr);
 void InitGL();  // needs the window's OpenGL context
+// The fixed part of InitGL: rotation, clear colour, lights, depth test and
+// shading, without the textures and the display list.
+void InitFixedGLState();
 void SetupLights();
 void OnReshape(int width, int height);
 void CleanupAtExit();
