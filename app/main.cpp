@@ -10,6 +10,7 @@
 #include "app/view_control.h"
 
 int main(int argc, char** argv) {
+  KeepFreedMemory();
   CreatePhysicsWorld();
   PrintHelp();
   const int modelArgument = FindModelArgument(argc, argv);

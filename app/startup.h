@@ -10,6 +10,9 @@ constexpr int kMaxPath = 260;  // bytes of a path, its closing NUL included
 
 extern const float g_light0Position[4];
 
+// Keeps memory that the process frees for its own reuse instead of handing
+// it back to the kernel at once. Call it first thing in main.
+void KeepFreedMemory();
 void PrintHelp();
 // Loads the model named on the command line, or else the one picked in the
 // chooser. Returns only when a model was loaded: a cancelled chooser or a

@@ -482,6 +482,9 @@ std::vector<DocumentSpec> ParseDocuments(const char* list) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The viewer's own memory rules, for the viewer run and the texture
+  // readers alike (image_bench measures the readers without them).
+  KeepFreedMemory();
   if (argc == 6 && !std::strcmp(argv[1], "--child"))
     return RunViewerChild(argv[2], argv[3], std::max(1, std::atoi(argv[4])), argv[5][0] == '1');
   const char* docList = "10000,100000,1000000,p100000";
