@@ -2,7 +2,8 @@
 
 #include <cstdio>
 #include <cstring>
-#include <vector>
+
+#include "image/pixel_order.h"
 
 namespace {
 
@@ -43,18 +44,10 @@ void ConvertRow(const unsigned char* src, unsigned char* dst, int width, unsigne
                 const unsigned char (*palette)[3]) {
   switch (bits) {
     case 24:
-      for (int x = 0; x < width; ++x, src += 3, dst += 3) {
-        dst[0] = src[2];
-        dst[1] = src[1];
-        dst[2] = src[0];
-      }
+      BgrToRgb(src, dst, width, 3);
       break;
     case 32:  // blue, green, red, unused
-      for (int x = 0; x < width; ++x, src += 4, dst += 3) {
-        dst[0] = src[2];
-        dst[1] = src[1];
-        dst[2] = src[0];
-      }
+      BgrToRgb(src, dst, width, 4);
       break;
     default: {  // palette indices packed from the high bits down
       const unsigned perByte = 8 / bits;
@@ -142,15 +135,14 @@ int CBMPManager::ReadStream(FILE* fp) {
     std::printf("%s", kReadFailed);
     return -1;
   }
-  std::vector<unsigned char> row(m_height > 0 ? static_cast<size_t>(stride) : 0);
-  for (int i = 0; i < m_height; ++i) {
-    const size_t want = static_cast<size_t>(i + 1 < m_height ? stride : dataBytes);
-    if (std::fread(row.data(), 1, want, fp) != want) {
-      std::printf("%s", kReadFailed);
-      return -1;
-    }
-    const int y = topDown ? i : m_height - 1 - i;
-    ConvertRow(row.data(), m_rgbRows[y], m_width, bits, palette);
+  const bool complete = ReadRowBlocks(fp, static_cast<size_t>(stride), static_cast<size_t>(dataBytes), m_height,
+                                      [&](const unsigned char* row, int i) {
+                                        const int y = topDown ? i : m_height - 1 - i;
+                                        ConvertRow(row, m_rgbRows[y], m_width, bits, palette);
+                                      });
+  if (!complete) {
+    std::printf("%s", kReadFailed);
+    return -1;
   }
   return 0;
 }

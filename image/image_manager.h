@@ -1,5 +1,8 @@
 #pragma once
+#include <algorithm>
+#include <cstddef>
 #include <cstdio>
+#include <vector>
 
 // The image reader family: a picture as planes of 8-bit samples. Each plane is
 // an array of m_height separately allocated rows, row 0 at the top, no padding:
@@ -43,4 +46,25 @@ class CImageManager {
   // Opens path for binary reading and records it in m_fileName; prints
   // openMessage and returns null when the file cannot be opened.
   FILE* OpenForReading(const char* path, const char* openMessage);
+  // Reads `rows` stored rows of `stride` bytes each, the last of which may end
+  // after `lastRowBytes`, and hands each to use(row, index) in file order.
+  // The rows are read in blocks of about 256 KiB: reading them one by one
+  // cost a call into the kernel per row, most of a whole load. Returns false
+  // when the stream ends early.
+  template <typename Use>
+  static bool ReadRowBlocks(FILE* fp, std::size_t stride, std::size_t lastRowBytes, int rows, Use&& use);
 };
+
+template <typename Use>
+bool CImageManager::ReadRowBlocks(FILE* fp, std::size_t stride, std::size_t lastRowBytes, int rows, Use&& use) {
+  constexpr std::size_t kBlockBytes = 256 << 10;
+  const int perBlock = static_cast<int>(std::max<std::size_t>(1, kBlockBytes / std::max<std::size_t>(stride, 1)));
+  std::vector<unsigned char> block(static_cast<std::size_t>(std::min(perBlock, std::max(rows, 0))) * stride);
+  for (int first = 0; first < rows; first += perBlock) {
+    const int count = std::min(perBlock, rows - first);
+    const std::size_t want = (count - 1) * stride + (first + count == rows ? lastRowBytes : stride);
+    if (std::fread(block.data(), 1, want, fp) != want) return false;
+    for (int i = 0; i < count; ++i) use(block.data() + i * stride, first + i);
+  }
+  return true;
+}

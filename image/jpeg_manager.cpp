@@ -20,9 +20,6 @@ void CopyScanline(const JSAMPLE* src, unsigned char* dst, int width, int compone
     case 1:
       for (int x = 0; x < width; ++x, dst += 3) dst[0] = dst[1] = dst[2] = src[x];
       break;
-    case 3:
-      for (int x = 0; x < 3 * width; ++x) dst[x] = src[x];
-      break;
     default:  // 4: cyan, magenta, yellow, black
       for (int x = 0; x < width; ++x, src += 4, dst += 3) {
         // Adobe's files store the inks inverted (255 = no ink).
@@ -78,6 +75,13 @@ int CJpegManager::Load(const char* path) {
   }
   const bool inverted = cinfo.saw_Adobe_marker != 0;
   for (int y = 0; cinfo.output_scanline < cinfo.output_height; ++y) {
+    // Colour scanlines are already in the plane's layout: decode them in place
+    // rather than through the scratch row.
+    if (components == 3) {
+      JSAMPROW row = m_rgbRows[y];
+      jpeg_read_scanlines(&cinfo, &row, 1);
+      continue;
+    }
     jpeg_read_scanlines(&cinfo, buffer, 1);
     CopyScanline(buffer[0], m_rgbRows[y], m_width, components, inverted);
   }

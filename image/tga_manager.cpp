@@ -2,7 +2,8 @@
 
 #include <cstdio>
 #include <cstring>
-#include <vector>
+
+#include "image/pixel_order.h"
 
 namespace {
 
@@ -80,32 +81,20 @@ int CTgaManager::ReadStream(FILE* fp) {
   }
 
   const bool topDown = (m_header.descriptor & 0x20) != 0;
-  std::vector<unsigned char> scratch(bpp == 4 ? static_cast<size_t>(rowBytes) : 0);
-  for (int i = 0; i < m_height; ++i) {
+  const size_t rowSize = static_cast<size_t>(rowBytes);
+  const bool complete = ReadRowBlocks(fp, rowSize, rowSize, m_height, [&](const unsigned char* src, int i) {
     const int y = topDown ? i : m_height - 1 - i;
-    unsigned char* dst = bpp == 1 ? m_alphaRows[y] : m_rgbRows[y];
-    unsigned char* src = bpp == 4 ? scratch.data() : dst;
-    if (std::fread(src, 1, static_cast<size_t>(rowBytes), fp) != static_cast<size_t>(rowBytes)) {
-      std::printf("%s", kReadFailed);
-      return -1;
+    if (bpp == 1) {
+      if (rowSize > 0) std::memcpy(m_alphaRows[y], src, rowSize);
+      return;
     }
-    if (bpp == 3) {
-      for (int x = 0; x < m_width; ++x) {
-        unsigned char* p = dst + 3 * x;
-        const unsigned char blue = p[0];
-        p[0] = p[2];
-        p[2] = blue;
-      }
-    } else if (bpp == 4) {
-      unsigned char* alpha = m_alphaRows[y];
-      for (int x = 0; x < m_width; ++x) {
-        const unsigned char* p = src + 4 * x;
-        dst[3 * x] = p[2];
-        dst[3 * x + 1] = p[1];
-        dst[3 * x + 2] = p[0];
-        alpha[x] = p[3];
-      }
-    }
+    BgrToRgb(src, m_rgbRows[y], m_width, bpp);
+    if (bpp == 4)
+      for (int x = 0; x < m_width; ++x) m_alphaRows[y][x] = src[4 * x + 3];
+  });
+  if (!complete) {
+    std::printf("%s", kReadFailed);
+    return -1;
   }
   return 0;
 }
