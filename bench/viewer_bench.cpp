@@ -170,9 +170,26 @@ double MedianFrame(int frames) {
   return Median(times);
 }
 
-// The viewer's start-up without the chooser, with each step timed. Writes
-// "name value" lines to resultPath.
-int RunViewerChild(const char* document, const char* resultPath, int frames, bool materialPerFace) {
+// Writes a child's figures and the renderer's name, then tears the run down.
+int WriteChildFigures(const char* resultPath, const Figures& r) {
+  FILE* out = std::fopen(resultPath, "w");
+  if (!out) return 4;
+  for (const auto& [key, value] : r) std::fprintf(out, "%s %.9g\n", key.c_str(), value);
+  const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+  std::fprintf(out, "renderer %s\n", renderer ? renderer : "unknown");
+  std::fclose(out);
+  delete g_loader;
+  g_loader = nullptr;
+  glutExit();  // lets the driver free its buffers before it is unloaded
+  return 0;
+}
+
+// The viewer's start-up without the chooser, with each step timed, or with
+// `reference` set the same start-up up to the textures followed by the bare
+// list in place of list 1. Writes "name value" lines to resultPath. The two
+// run in separate fresh processes: memory that one run freed and the process
+// kept would otherwise make the other's first frames cheaper.
+int RunViewerChild(const char* document, const char* resultPath, int frames, bool materialPerFace, bool reference) {
   const std::string doc = document;
   const std::string folder = doc.substr(0, doc.find_last_of('/'));
   if (chdir(folder.c_str()) != 0) return 2;
@@ -201,6 +218,16 @@ int RunViewerChild(const char* document, const char* resultPath, int frames, boo
   LoadMaterialTextures();
   glFinish();
   r["textures"] = Since(start);
+  if (reference) {
+    r.clear();
+    start = Clock::now();
+    BuildReferenceList(materialPerFace);
+    glFinish();
+    r["ref_list"] = Since(start);
+    r["ref_first_frame"] = TimedFrame();
+    r["ref_steady_frame"] = MedianFrame(frames);
+    return WriteChildFigures(resultPath, r);
+  }
   const double beforeList = StatusKiB("VmRSS:") / 1024.0;
   start = Clock::now();
   BuildDisplayList();
@@ -217,33 +244,18 @@ int RunViewerChild(const char* document, const char* resultPath, int frames, boo
   r["textured"] = 0;
   for (const MaterialMQO& m : g_materials) r["textured"] += m.textureLoaded;
 
-  start = Clock::now();
-  BuildReferenceList(materialPerFace);
-  glFinish();
-  r["ref_list"] = Since(start);
-  r["ref_first_frame"] = TimedFrame();
-  r["ref_steady_frame"] = MedianFrame(frames);
-
-  FILE* out = std::fopen(resultPath, "w");
-  if (!out) return 4;
-  for (const auto& [key, value] : r) std::fprintf(out, "%s %.9g\n", key.c_str(), value);
-  const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-  std::fprintf(out, "renderer %s\n", renderer ? renderer : "unknown");
-  std::fclose(out);
-  delete g_loader;
-  g_loader = nullptr;
-  glutExit();  // lets the driver free its buffers before it is unloaded
-  return 0;
+  return WriteChildFigures(resultPath, r);
 }
 
-bool RunChild(const std::string& document, int frames, bool materialPerFace, Figures& figures, std::string& renderer) {
+bool RunChild(const std::string& document, int frames, bool materialPerFace, bool reference, Figures& figures,
+              std::string& renderer) {
   const std::string resultPath = document + ".result";
   std::remove(resultPath.c_str());
   const std::string framesText = std::to_string(frames);
   const pid_t child = fork();
   if (child == 0) {
     execl("/proc/self/exe", "viewer_bench", "--child", document.c_str(), resultPath.c_str(), framesText.c_str(),
-          materialPerFace ? "1" : "0", static_cast<char*>(nullptr));
+          materialPerFace ? "1" : "0", reference ? "reference" : "viewer", static_cast<char*>(nullptr));
     _exit(127);
   }
   int status = 0;
@@ -485,8 +497,9 @@ int main(int argc, char** argv) {
   // The viewer's own memory rules, for the viewer run and the texture
   // readers alike (image_bench measures the readers without them).
   KeepFreedMemory();
-  if (argc == 6 && !std::strcmp(argv[1], "--child"))
-    return RunViewerChild(argv[2], argv[3], std::max(1, std::atoi(argv[4])), argv[5][0] == '1');
+  if (argc == 7 && !std::strcmp(argv[1], "--child"))
+    return RunViewerChild(argv[2], argv[3], std::max(1, std::atoi(argv[4])), argv[5][0] == '1',
+                          !std::strcmp(argv[6], "reference"));
   const char* docList = "10000,100000,1000000,p100000";
   int frames = 30;
   std::string work = ExecutableFolder() + "/viewer-bench-data";
@@ -520,7 +533,9 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "viewer_bench: Load returned %g on %s\n", d.figures["load_code"], d.path.c_str());
       return 1;
     }
-    if (!RunChild(d.path, frames, d.materialPerFace, d.figures, renderer)) return 1;
+    if (!RunChild(d.path, frames, d.materialPerFace, false, d.figures, renderer) ||
+        !RunChild(d.path, frames, d.materialPerFace, true, d.figures, renderer))
+      return 1;
   }
   const Table table = MakeTable(docs, textures);
   PrintMarkdown(stdout, table, renderer, frames);
