@@ -4,23 +4,25 @@
 #include <cstring>
 #include <new>
 
-namespace {
-
-void ReleasePlane(unsigned char**& rows, int height) {
-  if (!rows) return;
-  for (int y = 0; y < height; ++y) delete[] rows[y];
-  delete[] rows;
-  rows = nullptr;
-}
-
-}  // namespace
+#include "mqo/huge_pages.h"
 
 CImageManager::CImageManager()
     : m_fileName{}, m_rgbRows(nullptr), m_alphaRows(nullptr), m_planeKind(0), m_width(0), m_height(0) {}
 
 CImageManager::~CImageManager() {
-  ReleasePlane(m_rgbRows, m_height);
-  ReleasePlane(m_alphaRows, m_height);
+  ReleasePlane(m_rgbRows, m_rgbBlock);
+  ReleasePlane(m_alphaRows, m_alphaBlock);
+}
+
+void CImageManager::ReleasePlane(unsigned char**& rows, PlaneBlock& block) {
+  if (block.data) {
+    FreeHugeBlock(block.data, block.bytes);
+    block = PlaneBlock{};
+  } else if (rows) {
+    for (int y = 0; y < m_height; ++y) delete[] rows[y];
+  }
+  delete[] rows;
+  rows = nullptr;
 }
 
 int CImageManager::Load(const char* path) {
@@ -56,6 +58,15 @@ bool CImageManager::AllocatePlane(unsigned char**& rows, int channels) {
   rows = new (std::nothrow) unsigned char*[m_height > 0 ? m_height : 0]();
   if (!rows) return false;
   const size_t rowBytes = static_cast<size_t>(m_width > 0 ? m_width : 0) * channels;
+  const size_t planeBytes = rowBytes * static_cast<size_t>(m_height > 0 ? m_height : 0);
+  if (planeBytes >= kHugeBlockBytes) {
+    PlaneBlock& block = &rows == &m_rgbRows ? m_rgbBlock : m_alphaBlock;
+    block.data = AllocateHugeBlock(planeBytes);
+    if (!block.data) return false;
+    block.bytes = planeBytes;
+    for (int y = 0; y < m_height; ++y) rows[y] = static_cast<unsigned char*>(block.data) + y * rowBytes;
+    return true;
+  }
   // Rows of a picture without columns hold nothing and stay null.
   for (int y = 0; rowBytes > 0 && y < m_height; ++y) {
     rows[y] = new (std::nothrow) unsigned char[rowBytes];

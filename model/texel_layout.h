@@ -10,6 +10,7 @@
 
 #include <vector>
 
+#include "mqo/huge_pages.h"
 #include "mqo/material.h"
 
 class CImageManager;
@@ -17,7 +18,9 @@ class CImageManager;
 struct TexelBlock {
   int width = 0;   // texels per row: the picture's height
   int height = 0;  // texel rows: the picture's width
-  std::vector<unsigned char> rgba;  // width * height * 4 bytes, row by row
+  // width * height * 4 bytes, row by row. A 1024 x 1024 texture's block took
+  // longer to fault in page by page than to fill.
+  std::vector<unsigned char, HugePageAllocator<unsigned char>> rgba;
 };
 
 // The image whose single-channel plane gives the material's texels their

@@ -42,8 +42,9 @@ TEST(BgrToRgb, MatchesSingleByteMovesForEveryWidthAndStep) {
 
 // Pictures of several read blocks: every pixel must land in its place, in
 // both row orders, and a file one byte short must still fail.
+// 1001 x 700 pixels: the colour plane is large enough to be one huge-page block.
 TEST(LargePictures, TgaSpanningManyBlocksKeepsEveryPixel) {
-  constexpr int kWidth = 1001, kHeight = 300;
+  constexpr int kWidth = 1001, kHeight = 700;
   for (int depth : {24, 32}) {
     for (int descriptor : {0, 0x20}) {
       const int step = depth / 8;
