@@ -9,7 +9,8 @@
 //
 // usage: viewer_bench [--docs LIST] [--frames N] [--work DIR] [--markdown PATH]
 //   LIST: comma-separated face counts; a leading "p" gives the document whose
-//   material changes on every face (default 10000,100000,1000000,p100000).
+//   material changes on every face, and "sample" the bundled sample model
+//   (default sample,10000,100000,1000000,p100000).
 #include <GL/freeglut.h>
 #include <GL/gl.h>
 #include <sys/stat.h>
@@ -30,6 +31,7 @@
 #include <jpeglib.h>
 
 #include "app/frame.h"
+#include "app/physics.h"
 #include "app/startup.h"
 #include "app/view_control.h"
 #include "image/bmp_manager.h"
@@ -170,6 +172,29 @@ double MedianFrame(int frames) {
   return Median(times);
 }
 
+// Frames a second that the viewer's own 17 ms tick gets drawn, over about two
+// seconds of the real timer callback (the physics step and a redisplay).
+int g_tickFrames = 0;
+
+void CountedDisplay() {
+  OnDisplay();
+  ++g_tickFrames;
+}
+
+double TickFramesPerSecond() {
+  CreatePhysicsWorld();
+  glutDisplayFunc(CountedDisplay);
+  glutTimerFunc(kTimerPeriodMs, OnTimer, 0);
+  for (int i = 0; i < 10; ++i) glutMainLoopEvent();  // frames already due before counting
+  g_tickFrames = 0;
+  const auto start = Clock::now();
+  while (Since(start) < 2.0) {
+    glutMainLoopEvent();
+    usleep(200);
+  }
+  return g_tickFrames / Since(start);
+}
+
 // Writes a child's figures and the renderer's name, then tears the run down.
 int WriteChildFigures(const char* resultPath, const Figures& r) {
   FILE* out = std::fopen(resultPath, "w");
@@ -236,6 +261,7 @@ int RunViewerChild(const char* document, const char* resultPath, int frames, boo
   r["list_mb"] = StatusKiB("VmRSS:") / 1024.0 - beforeList;
   r["first_frame"] = TimedFrame();
   r["steady_frame"] = MedianFrame(frames);
+  r["tick_fps"] = TickFramesPerSecond();
   r["peak"] = StatusKiB("VmHWM:") / 1024.0;
   r["geometry_mb"] = GeometryBytes() / 1048576.0;
   double faces = 0;
@@ -284,6 +310,7 @@ bool RunChild(const std::string& document, int frames, bool materialPerFace, boo
 // ---- documents and the table ---------------------------------------------
 
 struct DocumentSpec {
+  bool sample = false;  // the bundled sample model instead of a generated document
   long long faces = 0;
   bool materialPerFace = false;
   std::string path;
@@ -298,6 +325,11 @@ std::string FaceLabel(long long faces) {
 }
 
 bool PrepareDocument(const std::string& work, DocumentSpec& d) {
+  if (d.sample) {
+    d.label = "sample model";
+    d.path = LUMENSPIN_SAMPLE_MODEL;
+    return FileSize(d.path) > 0;
+  }
   d.label = FaceLabel(d.faces) + (d.materialPerFace ? " faces, material per face" : " faces");
   d.path = work + "/viewer-v" + std::to_string(kDocumentVersion) + "-" + std::to_string(d.faces) +
            (d.materialPerFace ? "-perface" : "") + ".mqo";
@@ -396,7 +428,10 @@ Table MakeTable(const std::vector<DocumentSpec>& docs, const TextureFigures& tex
     const auto it = f.find(key);
     return it == f.end() ? 0.0 : it->second;
   };
-  AddRow(t, "document size", docs, [&](const Figures& f) { return Format("%.1f MB", get(f, "megabytes")); });
+  AddRow(t, "document size", docs, [&](const Figures& f) {
+    const double megabytes = get(f, "megabytes");
+    return megabytes < 1 ? Format("%.0f KB", megabytes * 1000) : Format("%.1f MB", megabytes);
+  });
   AddRow(t, "`LoaderMQO::Load`", docs, [&](const Figures& f) { return Format("%.0f MB/s", get(f, "load_mbs")); });
   AddRow(t, "  ref: bare fgets loop", docs, [&](const Figures& f) { return Format("%.0f MB/s", get(f, "fgets_mbs")); });
   AddRow(t, "  ref: split + std::from_chars", docs,
@@ -405,7 +440,7 @@ Table MakeTable(const std::vector<DocumentSpec>& docs, const TextureFigures& tex
          [&](const Figures& f) { return Ratio(get(f, "load_mbs"), get(f, "split_mbs")); });
   AddRow(t, "`LoadModel`", docs, [&](const Figures& f) { return Ms(get(f, "load_model")); });
   AddRow(t, "  ref: `LoaderMQO::Load` alone", docs, [&](const Figures& f) { return Ms(get(f, "load")); });
-  AddRow(t, "`LoadMaterialTextures` (1 JPEG + 1 TGA)", docs, [&](const Figures& f) { return Ms(get(f, "textures")); });
+  AddRow(t, "`LoadMaterialTextures` (generated: 1 JPEG + 1 TGA)", docs, [&](const Figures& f) { return Ms(get(f, "textures")); });
   AddRow(t, "  ref: bare libjpeg decode + bare fread", docs,
          [&](const Figures&) { return Ms(tex.jpegBare + tex.tgaFread); });
   AddRow(t, "`BuildDisplayList`", docs, [&](const Figures& f) { return Ms(get(f, "build_list")); });
@@ -425,6 +460,8 @@ Table MakeTable(const std::vector<DocumentSpec>& docs, const TextureFigures& tex
   AddRow(t, "  ref: bare list frame (median)", docs, [&](const Figures& f) { return Ms(get(f, "ref_steady_frame")); });
   AddRow(t, "  ratio (target ≤ 1.15×, grouped materials)", docs,
          [&](const Figures& f) { return Ratio(get(f, "steady_frame"), get(f, "ref_steady_frame")); });
+  AddRow(t, "frames a second on the 17 ms tick (sample: target 59)", docs,
+         [&](const Figures& f) { return Format("%.1f", get(f, "tick_fps")); });
   AddRow(t, "peak resident memory", docs, [&](const Figures& f) { return Format("%.1f MB", get(f, "peak")); });
   AddRow(t, "  before the load (process, GLUT, Mesa)", docs,
          [&](const Figures& f) { return Format("%.1f MB", get(f, "rss_base")); });
@@ -480,11 +517,14 @@ std::vector<DocumentSpec> ParseDocuments(const char* list) {
     const std::size_t comma = std::min(text.find(',', at), text.size());
     std::string item = text.substr(at, comma - at);
     DocumentSpec d;
-    if (!item.empty() && item[0] == 'p') {
+    if (item == "sample") {
+      d.sample = true;
+      docs.push_back(d);
+    } else if (!item.empty() && item[0] == 'p') {
       d.materialPerFace = true;
       item.erase(0, 1);
     }
-    d.faces = std::atoll(item.c_str());
+    if (!d.sample) d.faces = std::atoll(item.c_str());
     if (d.faces > 0) docs.push_back(d);
     at = comma + 1;
   }
@@ -500,7 +540,7 @@ int main(int argc, char** argv) {
   if (argc == 7 && !std::strcmp(argv[1], "--child"))
     return RunViewerChild(argv[2], argv[3], std::max(1, std::atoi(argv[4])), argv[5][0] == '1',
                           !std::strcmp(argv[6], "reference"));
-  const char* docList = "10000,100000,1000000,p100000";
+  const char* docList = "sample,10000,100000,1000000,p100000";
   int frames = 30;
   std::string work = ExecutableFolder() + "/viewer-bench-data";
   std::string markdown;
