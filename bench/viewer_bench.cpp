@@ -7,7 +7,9 @@
 //   - the texture readers against a bare fread and a bare libjpeg decode.
 // Prints one table and writes it as Markdown (--markdown PATH).
 //
-// usage: viewer_bench [--docs LIST] [--frames N] [--work DIR] [--markdown PATH]
+// usage: viewer_bench [--docs LIST] [--frames N] [--rounds N] [--work DIR] [--markdown PATH]
+//   Each viewer figure is the median of N rounds (default 3) of a fresh viewer
+//   process and a fresh reference process.
 //   LIST: comma-separated face counts; a leading "p" gives the document whose
 //   material changes on every face, and "sample" the bundled sample model
 //   (default sample,10000,100000,1000000,p100000).
@@ -486,7 +488,7 @@ Table MakeTable(const std::vector<DocumentSpec>& docs, const TextureFigures& tex
 }
 
 void PrintMarkdown(FILE* out, const Table& t, const std::string& renderer, int frames) {
-  std::fprintf(out, "GL_RENDERER: %s; steady frames: median of %d; reader figures: median of 3 to 5 runs\n\n",
+  std::fprintf(out, "GL_RENDERER: %s; steady frames: median of %d; viewer figures: median of the rounds; reader figures: median of 3 to 5 runs\n\n",
                renderer.c_str(), frames);
   auto printRow = [&](const std::vector<std::string>& row) {
     std::fputc('|', out);
@@ -542,16 +544,18 @@ int main(int argc, char** argv) {
                           !std::strcmp(argv[6], "reference"));
   const char* docList = "sample,10000,100000,1000000,p100000";
   int frames = 30;
+  int rounds = 3;
   std::string work = ExecutableFolder() + "/viewer-bench-data";
   std::string markdown;
   for (int i = 1; i < argc; ++i) {
     const bool hasValue = i + 1 < argc;
     if (!std::strcmp(argv[i], "--docs") && hasValue) docList = argv[++i];
     else if (!std::strcmp(argv[i], "--frames") && hasValue) frames = std::max(1, std::atoi(argv[++i]));
+    else if (!std::strcmp(argv[i], "--rounds") && hasValue) rounds = std::max(1, std::atoi(argv[++i]));
     else if (!std::strcmp(argv[i], "--work") && hasValue) work = argv[++i];
     else if (!std::strcmp(argv[i], "--markdown") && hasValue) markdown = argv[++i];
     else {
-      std::fprintf(stderr, "usage: viewer_bench [--docs LIST] [--frames N] [--work DIR] [--markdown PATH]\n");
+      std::fprintf(stderr, "usage: viewer_bench [--docs LIST] [--frames N] [--rounds N] [--work DIR] [--markdown PATH]\n");
       return 2;
     }
   }
@@ -573,9 +577,18 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "viewer_bench: Load returned %g on %s\n", d.figures["load_code"], d.path.c_str());
       return 1;
     }
-    if (!RunChild(d.path, frames, d.materialPerFace, false, d.figures, renderer) ||
-        !RunChild(d.path, frames, d.materialPerFace, true, d.figures, renderer))
-      return 1;
+    // The viewer and the reference take turns, and each figure is the median
+    // over the rounds: this machine's speed drifts over minutes, and a figure
+    // and its reference measured minutes apart would compare the drift.
+    std::map<std::string, std::vector<double>> perRound;
+    for (int round = 0; round < rounds; ++round) {
+      Figures once;
+      if (!RunChild(d.path, frames, d.materialPerFace, false, once, renderer) ||
+          !RunChild(d.path, frames, d.materialPerFace, true, once, renderer))
+        return 1;
+      for (const auto& [key, value] : once) perRound[key].push_back(value);
+    }
+    for (const auto& [key, values] : perRound) d.figures[key] = Median(values);
   }
   const Table table = MakeTable(docs, textures);
   PrintMarkdown(stdout, table, renderer, frames);
