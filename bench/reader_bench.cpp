@@ -50,18 +50,6 @@ LoadFigures LoadOnce(const char* path) {
   return r;
 }
 
-long StatusKiB(const char* field) {
-  FILE* f = std::fopen("/proc/self/status", "r");
-  if (!f) return -1;
-  char line[256];
-  long value = -1;
-  const std::size_t n = std::strlen(field);
-  while (std::fgets(line, sizeof line, f))
-    if (!std::strncmp(line, field, n)) value = std::atol(line + n);
-  std::fclose(f);
-  return value;
-}
-
 // In a fresh process: the resident size before the load and the peak of the
 // whole process once the document is read.
 int PeakChild(const char* path) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include <jpeglib.h>
@@ -48,4 +50,16 @@ void BareJpegDecode(const std::string& path, unsigned char* const* rows) {
   jpeg_finish_decompress(&d);
   jpeg_destroy_decompress(&d);
   std::fclose(fp);
+}
+
+long StatusKiB(const char* field) {
+  FILE* f = std::fopen("/proc/self/status", "r");
+  if (!f) return -1;
+  char line[256];
+  long value = -1;
+  const std::size_t n = std::strlen(field);
+  while (std::fgets(line, sizeof line, f))
+    if (!std::strncmp(line, field, n)) value = std::atol(line + n);
+  std::fclose(f);
+  return value;
 }

@@ -12,6 +12,9 @@ extern volatile double g_sink;
 // Median wall time of runs calls of run, in seconds.
 double MedianSeconds(int runs, const std::function<void()>& run);
 
+// A "VmRSS:"-style field of /proc/self/status in KiB, or -1.
+long StatusKiB(const char* field);
+
 // Reads the file line by line with fgets and nothing else.
 void FgetsLoop(const char* path);
 

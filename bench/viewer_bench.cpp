@@ -66,18 +66,6 @@ double Median(std::vector<double> values) {
   return values[values.size() / 2];
 }
 
-long StatusKiB(const char* field) {
-  FILE* f = std::fopen("/proc/self/status", "r");
-  if (!f) return -1;
-  char line[256];
-  long value = -1;
-  const std::size_t n = std::strlen(field);
-  while (std::fgets(line, sizeof line, f))
-    if (!std::strncmp(line, field, n)) value = std::atol(line + n);
-  std::fclose(f);
-  return value;
-}
-
 int LoadOnly(const char* path) {
   FILE* f = std::fopen(path, "rb");
   if (!f) return 1;
