@@ -22,9 +22,10 @@ asan: deps
 	  -DLUMENSPIN_SANITIZE=ON -DLUMENSPIN_FUZZ=ON >/dev/null
 	@cmake --build $(ASAN) -j $(JOBS)
 
-# Every test, in the sanitized build, under a virtual X server for the OpenGL ones.
+# Every test, in the sanitized build, under a virtual X server for the OpenGL ones
+# (-noreset: a server resetting after its last client left refuses newcomers).
 test: asan
-	@cd $(ASAN) && xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+	@cd $(ASAN) && xvfb-run -a -s "-screen 0 1280x1024x24 -noreset -nolisten tcp" \
 	  ctest --output-on-failure -j $(JOBS)
 
 run: build

@@ -77,9 +77,12 @@ e2e_start_xvfb() {
   local fdfile=$E2E_TMP/display attempt i
   # Another server starting at the same moment can take the same number;
   # a server that does not answer is replaced by a fresh one.
+  # -noreset: by default the server resets whenever its last client leaves,
+  # and a program connecting during the reset (the viewer starting while a
+  # polling xdotool disconnects) is refused.
   for attempt in 1 2 3; do
     : >"$fdfile"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fdfile" 2>"$E2E_TMP/xvfb.log" &
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -noreset -nolisten tcp 3>"$fdfile" 2>"$E2E_TMP/xvfb.log" &
     E2E_XVFB_PID=$!
     for i in $(seq 1 100); do
       [ -s "$fdfile" ] && break
