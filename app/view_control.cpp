@@ -23,6 +23,15 @@ void Quaternion::PreMultiply(const Quaternion& a) {
   z = a.w * b.z + a.x * b.y - a.y * b.x + a.z * b.w;
 }
 
+void Quaternion::ScaleToUnitLength() {
+  const double length = std::sqrt(w * w + x * x + y * y + z * z);
+  if (!(length > 0.0) || !std::isfinite(length)) return;
+  w /= length;
+  x /= length;
+  y /= length;
+  z /= length;
+}
+
 void Quaternion::ToMatrix(const double t[3], double out[16]) const {
   const double n = w * w + x * x + y * y + z * z;
   if (!(n > 0.0)) return;
@@ -97,6 +106,11 @@ bool ApplyMotion(ViewState& view, int x, int y) {
     return true;
   }
   view.orientation.PreMultiply(increment);
+  // An increment is of unit length only when dx = dy or dx = 0: other drags
+  // shrink or grow the orientation a little each step, until ToMatrix sees a
+  // length of zero (the model no longer turns) or overflows to NaN (the model
+  // vanishes). Scaling back to unit length keeps the same rotation.
+  view.orientation.ScaleToUnitLength();
   const double noTranslation[3] = {0.0, 0.0, 0.0};
   view.orientation.ToMatrix(noTranslation, view.rotationMatrix);
   return true;

@@ -7,8 +7,10 @@ constexpr double kDragGain = 10.0;  // radians of turn per window size of drag
 constexpr double kPanStep = 1.0;    // world units per key press
 constexpr double kZoomStep = 0.01;  // scale change per key press
 
-// A rotation as (w, x, y, z). Never normalised: ToMatrix divides by the
-// squared length, so any positive length gives a proper rotation.
+// A rotation as (w, x, y, z). ToMatrix divides by the squared length, so any
+// positive length gives a proper rotation; the trackball still scales the
+// orientation back to unit length after each turn so that it can neither
+// underflow to zero nor overflow.
 struct Quaternion {
   double w = 0.0;
   double x = 0.0;
@@ -18,6 +20,8 @@ struct Quaternion {
   void SetComponents(double w, double x, double y, double z);
   // this = increment * this: the increment turns about a fixed world axis.
   void PreMultiply(const Quaternion& increment);
+  // Divides by the length; a zero or non-finite length is left as it is.
+  void ScaleToUnitLength();
   // Column-major 4x4 rotation with the given translation. Leaves out
   // untouched when the squared length is not greater than zero.
   void ToMatrix(const double translation[3], double out[16]) const;

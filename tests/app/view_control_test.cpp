@@ -146,6 +146,46 @@ TEST(Trackball, MotionWithNoButtonKeepsTheRotation) {
   EXPECT_NEAR(view.rotationMatrix[6], std::sin(0.2), kTolerance);
 }
 
+// Long diagonal drags used to shrink the orientation to zero length (the
+// model froze) or grow it past the double range (the matrix filled with NaN).
+TEST(Trackball, LongDiagonalDragsKeepTurningTheModel) {
+  struct Case {
+    int x0, y0, x1, y1, events;
+  } cases[] = {{200, 200, 376, 332, 140}, {376, 200, 200, 332, 1200}};
+  for (const Case& c : cases) {
+    ViewState view = StartedView();
+    ApplyMouseButton(view, GLUT_LEFT_BUTTON, GLUT_DOWN, c.x0, c.y0);
+    for (int i = 0; i < c.events; ++i) ApplyMotion(view, i % 2 ? c.x0 : c.x1, i % 2 ? c.y0 : c.y1);
+    for (double e : view.rotationMatrix) ASSERT_TRUE(std::isfinite(e));
+    const double before = view.rotationMatrix[6];
+    ApplyMotion(view, view.lastMouseX, view.lastMouseY + 30);
+    EXPECT_GT(std::fabs(view.rotationMatrix[6] - before), 1e-3) << c.events << " events";
+  }
+
+  // Ordinary drags give the matrices of the raw, never rescaled product.
+  ViewState view = StartedView();
+  Quaternion raw;
+  raw.SetComponents(1.0, 0.0, 0.0, 0.0);
+  const int path[][2] = {{100, 100}, {130, 90}, {170, 140}, {160, 210}, {90, 260}, {95, 250}};
+  for (int button : {GLUT_LEFT_BUTTON, GLUT_MIDDLE_BUTTON, GLUT_RIGHT_BUTTON}) {
+    ApplyMouseButton(view, button, GLUT_DOWN, path[0][0], path[0][1]);
+    for (int i = 1; i < 6; ++i) {
+      const double dx = (path[i][0] - path[i - 1][0]) / 800.0, dy = (path[i][1] - path[i - 1][1]) / 600.0;
+      const double d = std::sqrt(dx * dx + dy * dy), s = std::sin(5 * d) / d, a = s * (dy - dx);
+      Quaternion step;
+      step.SetComponents(std::cos(5 * d), button == GLUT_LEFT_BUTTON ? a : 0.0,
+                         button == GLUT_RIGHT_BUTTON ? -a : 0.0, button == GLUT_MIDDLE_BUTTON ? a : 0.0);
+      raw.PreMultiply(step);
+      ApplyMotion(view, path[i][0], path[i][1]);
+      double expected[16];
+      const double t[3] = {0.0, 0.0, 0.0};
+      raw.ToMatrix(t, expected);
+      for (int k = 0; k < 16; ++k) EXPECT_NEAR(view.rotationMatrix[k], expected[k], kTolerance);
+    }
+    ApplyMouseButton(view, button, GLUT_UP, 0, 0);
+  }
+}
+
 TEST(Trackball, FirstHeldButtonWinsAndFlagsAreIndependent) {
   ViewState view = StartedView();
   ApplyMouseButton(view, GLUT_LEFT_BUTTON, GLUT_DOWN, 100, 100);
