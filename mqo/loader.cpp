@@ -1,26 +1,8 @@
 #include "mqo/loader.h"
 
-#include <climits>
 #include <new>
 
 #include "mqo/name_copy.h"
-
-namespace {
-
-// A binary block's size token must be a plain run of decimal digits that fits
-// an int: "-5", "abc" or "12x" would otherwise move the stream by a guess.
-bool IsPlainSize(const char* text) {
-  if (*text == '\0') return false;
-  long long value = 0;
-  for (const char* p = text; *p; ++p) {
-    if (*p < '0' || *p > '9') return false;
-    value = value * 10 + (*p - '0');
-    if (value > INT_MAX) return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 LoaderMQO::LoaderMQO(const DocumentMQO& initial, FILE* file)
     : file(file), separator(new AsciiFileString(file)), document(initial) {}
@@ -139,7 +121,8 @@ void LoaderMQO::SkipBinaryOfLine(int tokenCount) {
   AsciiFileString& s = *separator;
   const int n = tokenCount;
   if (n < 3 || !s.IsToken(n - 3, "[") || !s.IsToken(n - 1, "]")) return;
-  if (!IsPlainSize(s.GetToken(n - 2))) throw -1;
+  // The size converts as every other number does ("+4" and "4.0" are 4,
+  // "abc" is 0); SkipBinary refuses a negative size or one past the file.
   SkipBinary(s.GetInt(n - 2));
 }
 
