@@ -1,5 +1,9 @@
 #include "image/image_manager.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -33,7 +37,15 @@ int CImageManager::Load(const char* path) {
 }
 
 FILE* CImageManager::OpenForReading(const char* path, const char* openMessage) {
-  FILE* fp = std::fopen(path, "rb");
+  // Only regular files: opening a named pipe without a writer would block for
+  // good, and a directory "opens" but reads as an error. O_NONBLOCK keeps the
+  // open itself from waiting; it changes nothing for a regular file.
+  FILE* fp = nullptr;
+  const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  struct stat st;
+  if (fd >= 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && fcntl(fd, F_SETFL, O_RDONLY) == 0)
+    fp = fdopen(fd, "rb");
+  if (!fp && fd >= 0) close(fd);
   if (!fp) {
     std::printf("%s", openMessage);
     return nullptr;

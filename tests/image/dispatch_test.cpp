@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <string>
@@ -90,6 +91,21 @@ TEST_F(Dispatch, FailedLoadDropsTheReaderButKeepsTheKind) {
     EXPECT_EQ(m.textureImage, nullptr);
     EXPECT_EQ(m.textureLoaded, 0);
     EXPECT_EQ(m.textureKind, name[5] == 'b' ? 1 : 2);
+  }
+}
+
+// A pipe without a writer used to block the viewer for good, and a folder
+// named like a JPEG ended it with the library's message.
+TEST_F(Dispatch, OnlyRegularFilesAreOpened) {
+  std::filesystem::create_directory("Texture");
+  ASSERT_EQ(mkfifo("Texture/pipe.tga", 0600), 0);
+  ASSERT_EQ(mkdir("Texture/dir.jpg", 0700), 0);
+  for (const auto& [name, message] : {std::pair{"pipe.tga", "Can't open file\n"}, {"dir.jpg", "Can't open jpeg file.\n"}}) {
+    MaterialMQO m = WithTexture(name);
+    int result = 1;
+    EXPECT_EQ(LoadTextureSaying(m, &result), message);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(m.textureImage, nullptr);
   }
 }
 
