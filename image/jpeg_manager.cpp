@@ -10,10 +10,13 @@ const char kReadFailed[] = "Can't read jpeg file\n";
 
 // A JPEG can describe a large flat picture in very few bytes, and a truncated
 // one is padded out by the library, so a tiny file could announce 65500 x 65500
-// pixels. Decoded sizes above both limits are refused before anything is
-// allocated; no real texture compresses better than this.
+// pixels. A picture is refused before anything is allocated when its samples
+// exceed both limits. Every 8 x 8 block of every component costs at least one
+// bit, so no file can be 1024 times smaller than its samples (a flat colour
+// picture with subsampled colour is the extreme); 1 MiB covers what headers
+// and tables add to a small picture.
 constexpr long long kMaxExpansion = 1024;
-constexpr long long kAlwaysAllowedBytes = 64LL << 20;
+constexpr long long kAlwaysAllowedBytes = 1LL << 20;
 
 void CopyScanline(const JSAMPLE* src, unsigned char* dst, int width, int components, bool inverted) {
   switch (components) {
@@ -49,7 +52,7 @@ int CJpegManager::Load(const char* path) {
 
   const J_COLOR_SPACE space = cinfo.out_color_space;
   const bool spaceTaken = space == JCS_RGB || space == JCS_GRAYSCALE || space == JCS_CMYK;
-  const long long decodedBytes = static_cast<long long>(cinfo.image_width) * cinfo.image_height * 3;
+  const long long decodedBytes = static_cast<long long>(cinfo.image_width) * cinfo.image_height * cinfo.num_components;
   if (!spaceTaken || fileLength < 0 ||
       (decodedBytes > kAlwaysAllowedBytes && decodedBytes / kMaxExpansion > fileLength)) {
     jpeg_destroy_decompress(&cinfo);

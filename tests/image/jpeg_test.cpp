@@ -88,20 +88,24 @@ TEST_F(JpegReader, AdobeCmykIsConvertedToRgb) {
 }
 
 TEST_F(JpegReader, RefusesASizeTheFileCannotHold) {
-  WriteJpeg("big.jpg", {8, 8, 1, JCS_GRAYSCALE}, Gradient(8, 8, 1));
-  Bytes file = ReadBytes("big.jpg");
-  for (size_t i = 0; i + 8 < file.size(); ++i) {
-    if (file[i] == 0xFF && file[i + 1] == 0xC0) {
-      file[i + 5] = file[i + 7] = 0xEA;  // 60000 x 60000
-      file[i + 6] = file[i + 8] = 0x60;
+  // 60000 x 60000, and 4729 x 4729: under the old fixed allowance of 64 MiB,
+  // each material naming such a file cost over 200 MB.
+  for (int side : {60000, 4729}) {
+    WriteJpeg("big.jpg", {8, 8, 1, JCS_GRAYSCALE}, Gradient(8, 8, 1));
+    Bytes file = ReadBytes("big.jpg");
+    for (size_t i = 0; i + 8 < file.size(); ++i) {
+      if (file[i] == 0xFF && file[i + 1] == 0xC0) {
+        file[i + 5] = file[i + 7] = static_cast<unsigned char>(side >> 8);
+        file[i + 6] = file[i + 8] = static_cast<unsigned char>(side);
+      }
     }
+    WriteBytes("big.jpg", file);
+    CJpegManager image;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(image.Load("big.jpg"), -1) << side;
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Can't read jpeg file\n");
+    EXPECT_EQ(image.m_rgbRows, nullptr);
   }
-  WriteBytes("big.jpg", file);
-  CJpegManager image;
-  testing::internal::CaptureStdout();
-  EXPECT_EQ(image.Load("big.jpg"), -1);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Can't read jpeg file\n");
-  EXPECT_EQ(image.m_rgbRows, nullptr);
 }
 
 TEST_F(JpegReader, MissingFile) {
