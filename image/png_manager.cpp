@@ -21,8 +21,18 @@ const char kReadFailed[] = "Can't read png file\n";
 
 // Deflate cannot expand data by more than about 1032 to 1, so a picture whose
 // filtered rows exceed that multiple of the file's length cannot be complete;
-// it is refused before its planes are allocated.
+// it is refused before its planes are allocated. Low-depth and palette
+// pictures grow again when expanded to 8-bit samples (a 1-bit picture by 24
+// times), so the expanded rows face the same rule above a small allowance.
 constexpr long long kMaxInflation = 1032;
+constexpr long long kAlwaysAllowedBytes = 64LL << 20;
+// No texture is wider or higher than this; libpng's own default is 1000000.
+constexpr png_uint_32 kMaxSide = 65535;
+// Ancillary chunks libpng keeps (text, palettes of suggestions, ...).
+constexpr png_uint_32 kMaxCachedChunks = 128;
+// A chunk's data or a decompressed text or profile may take this much memory
+// beyond the file's own length.
+constexpr long long kChunkAllowance = 64 << 10;
 
 void OnPngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 void OnPngWarning(png_structp, png_const_charp) {}
@@ -47,6 +57,15 @@ void SplitRow(const unsigned char* src, unsigned char* rgb, unsigned char* alpha
 int CPngManager::Decode(FILE* fp, long long fileLength, PngDecode& d) {
   if (setjmp(png_jmpbuf(d.png))) return -1;
   png_init_io(d.png, fp);
+  png_set_user_limits(d.png, kMaxSide, kMaxSide);
+  png_set_chunk_cache_max(d.png, kMaxCachedChunks);
+  png_set_chunk_malloc_max(d.png, static_cast<png_alloc_size_t>(fileLength + kChunkAllowance));
+  // libpng only warns about an oversized ancillary chunk and then allocates it
+  // anyway: a 44-byte file claiming a 2 GiB text chunk cost 2 GiB before the
+  // read failed. The pixels depend on nothing but the header, palette,
+  // transparency and image data (no gamma or colour profile is applied), so
+  // every other chunk is passed over unread.
+  png_set_keep_unknown_chunks(d.png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
   png_read_info(d.png, d.info);
 
   const png_uint_32 width = png_get_image_width(d.png, d.info);
@@ -61,6 +80,8 @@ int CPngManager::Decode(FILE* fp, long long fileLength, PngDecode& d) {
 
   const int channels = png_get_channels(d.png, d.info);
   if (png_get_bit_depth(d.png, d.info) != 8 || channels < 1 || channels > 4) return -1;
+  const long long expandedBytes = static_cast<long long>(png_get_rowbytes(d.png, d.info)) * height;
+  if (expandedBytes > kAlwaysAllowedBytes && expandedBytes / kMaxInflation > fileLength) return -1;
   m_width = static_cast<int>(width);
   m_height = static_cast<int>(height);
   const size_t rowBytes = static_cast<size_t>(width) * channels;

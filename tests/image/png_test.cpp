@@ -112,6 +112,51 @@ TEST(PngReader, BrokenFilesFailWithTheReadMessage) {
   }
 }
 
+void AppendChunk(Bytes& file, const char* type, const Bytes& data, unsigned long claimedLength) {
+  for (int i = 0; i < 4; ++i) file.push_back(static_cast<unsigned char>(claimedLength >> (24 - 8 * i)));
+  Bytes body(type, type + 4);
+  body.insert(body.end(), data.begin(), data.end());
+  const unsigned long crc = crc32(0, body.data(), static_cast<uInt>(body.size()));
+  file.insert(file.end(), body.begin(), body.end());
+  for (int i = 0; i < 4; ++i) file.push_back(static_cast<unsigned char>(crc >> (24 - 8 * i)));
+}
+
+// A small file may not make the reader allocate far more than it holds: a
+// 44-byte file claiming a 2 GiB text chunk, and an 8 KB 1-bit palette picture
+// of 8192 x 8192 that expands to 200 MB of colour rows.
+TEST(PngReader, CostStaysInProportionToTheFile) {
+  const Bytes signature{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  auto header = [](unsigned side, unsigned char depth, unsigned char type) {
+    Bytes h;
+    for (int k = 0; k < 2; ++k)
+      for (int i = 0; i < 4; ++i) h.push_back(static_cast<unsigned char>(side >> (24 - 8 * i)));
+    h.insert(h.end(), {depth, type, 0, 0, 0});
+    return h;
+  };
+  Bytes text = signature;
+  AppendChunk(text, "IHDR", header(1, 8, 2), 13);
+  text.insert(text.end(), {0x7F, 0xFF, 0xFF, 0xFF, 't', 'E', 'X', 't', 'a', 'b', 'c'});
+  ASSERT_EQ(text.size(), 44u);
+
+  Bytes palette = signature;
+  AppendChunk(palette, "IHDR", header(8192, 1, 3), 13);
+  AppendChunk(palette, "PLTE", {10, 20, 30}, 3);
+  Bytes rows((8192 / 8 + 1) * 8192), packed(compressBound(static_cast<uLong>(rows.size())));
+  uLongf packedSize = static_cast<uLongf>(packed.size());
+  ASSERT_EQ(compress2(packed.data(), &packedSize, rows.data(), static_cast<uLong>(rows.size()), 9), Z_OK);
+  packed.resize(packedSize);
+  AppendChunk(palette, "IDAT", packed, packedSize);
+  AppendChunk(palette, "IEND", {}, 0);
+
+  for (const Bytes* file : {&text, &palette}) {
+    PngReader image;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(image.LoadBytes(*file), -1) << file->size();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Can't read png file\n");
+    EXPECT_EQ(image.m_rgbRows, nullptr);
+  }
+}
+
 TEST(PngReader, MissingFile) {
   CPngManager image;
   testing::internal::CaptureStdout();
