@@ -11,6 +11,11 @@
 #include "mqo/document.h"
 #include "mqo/string_separator.h"
 
+// The most material records a document keeps. The viewer shows the first 256
+// and a face naming a later one is drawn without material either way; no
+// real model comes near this many.
+constexpr int kMaxMaterialRecords = 4096;
+
 class LoaderMQO {
  public:
   LoaderMQO(const DocumentMQO& initial, FILE* file);

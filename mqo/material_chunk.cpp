@@ -74,6 +74,10 @@ bool LoaderMQO::ReadMaterials() {
     const int n = NextLine();
     if (n == 0) continue;
     if (s.IsToken(0, "}")) return true;
+    // Each record carries four 256-byte names, so a chunk of one-word lines
+    // would cost some 500 times its size; past the limit the lines are read
+    // and dropped.
+    if (document.numMaterials >= kMaxMaterialRecords) continue;
     MaterialMQO material;
     ReadMaterialLine(s, n, material);
     document.materials.push_back(material);

@@ -68,6 +68,16 @@ TEST(Materials, EveryNonEmptyLineUpToTheClosingLineIsAMaterial) {
   EXPECT_STREQ(r.document.materials[2].name, "two");
 }
 
+TEST(Materials, RecordsStopAtTheLimitAndTheReadGoesOn) {
+  std::string lines;
+  for (int i = 0; i < kMaxMaterialRecords + 50; ++i) lines += "m" + std::to_string(i) + "\n";
+  const LoadResult r = LoadBody("Material 1 {\n" + lines + "}\nMaterial 1 {\nx\n}\nObject \"o\" {\n}\n");
+  EXPECT_EQ(r.code, 0);
+  ASSERT_EQ(r.document.numMaterials, kMaxMaterialRecords);
+  EXPECT_EQ(r.document.materials[kMaxMaterialRecords - 1].name, "m" + std::to_string(kMaxMaterialRecords - 1));
+  EXPECT_EQ(r.document.numObjects, 1);
+}
+
 TEST(Materials, EndOfFileKeepsTheMaterialsRead) {
   const LoadResult r = LoadBody("Material 2 {\n\"a\"\n\"b\"\n");
   EXPECT_EQ(r.code, -2);
