@@ -2,8 +2,9 @@
 # What the build installs, staged in a temporary DESTDIR: the desktop entry
 # and the metainfo validate, the MIME package makes .mqo files and
 # Metasequoia documents resolve to model/x-mqo, --help and --version answer,
-# and the installed viewer names each missing texture on standard error and,
-# without a terminal, posts its diagnostics to the desktop.
+# and the installed viewer tells on standard error why a document is not
+# read, that there is no display and which textures are missing, and without
+# a terminal posts its diagnostics to the desktop.
 #   installed_files_test.sh BUILD_DIR SAMPLES_DIR LSAN_SUPPRESSIONS
 set -u
 build=$1 samples=$2
@@ -39,6 +40,18 @@ done
 grep -q '^lumenspin [0-9]' "$E2E_OUT" || e2e_fail "--version printed no version"
 "$bin" --help >"$E2E_OUT" || e2e_fail "--help failed"
 grep -q 'Format Text Ver 1.0' "$E2E_OUT" || e2e_fail "--help does not tell which documents are read"
+
+# A refused document without a display: the fixed text on standard output,
+# the reason and the missing display on standard error, GLUT's status 1.
+printf 'Metasequoia Document\nFormat Text Ver 1.1\n' >"$E2E_TMP/new.mqo"
+status=0
+LSAN_OPTIONS="suppressions=$E2E_LSAN_SUPPRESSIONS:print_suppressions=0" \
+  env -u DISPLAY "$bin" "$E2E_TMP/new.mqo" </dev/null >"$E2E_OUT" 2>"$E2E_ERR" || status=$?
+[ "$status" -eq 1 ] || e2e_fail "status $status without a display, not 1"
+[ "$(tail -n 1 "$E2E_OUT")" = "Format Error" ] || e2e_fail "no \"Format Error\" on standard output"
+grep -qF 'new.mqo: not read (reader code -4): the file declares "Format Text Ver 1.1"' "$E2E_ERR" ||
+  e2e_fail "the refused document's format is not told"
+[ "$(grep -c . "$E2E_ERR")" -eq 2 ] && grep -q 'no display' "$E2E_ERR" || e2e_fail "not one line for the missing display"
 
 # The sample model without its Texture folder: every texture is missing.
 cp "$samples/sample.mqo" "$E2E_TMP/sample.mqo"
