@@ -1,19 +1,30 @@
-# The project's front door: make run, make test (also build, bench, fuzz).
+# The project's front door: make (the release build), make run, make test
+# (also install, package, bench, fuzz).
 JOBS ?= 2
 MAKEFLAGS += --no-print-directory
 RELEASE := build/release
 ASAN := build/asan
+PREFIX ?= /usr/local
 
-.PHONY: deps build asan test run bench fuzz clean
-
-deps:
-	@scripts/install-deps
+.PHONY: build deps asan test run install package bench fuzz clean
 
 # Release configuration (-O2), with the viewer at build/release/lumenspin.
 build: deps
 	@cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
 	  -DLUMENSPIN_TESTS=OFF >/dev/null
 	@cmake --build $(RELEASE) -j $(JOBS)
+
+deps:
+	@scripts/install-deps
+
+# Installs the release build under PREFIX, staged below DESTDIR when given.
+install: build
+	@DESTDIR="$(DESTDIR)" cmake --install $(RELEASE) --prefix "$(PREFIX)"
+
+# The Debian package of the release build, in build/release/.
+package: build
+	@cd $(RELEASE) && cpack -G DEB >cpack.log || { cat cpack.log; exit 1; }
+	@sed -n 's/^CPack: - package: //p' $(RELEASE)/cpack.log
 
 # Sanitized configuration (AddressSanitizer + UndefinedBehaviorSanitizer), built
 # with clang so that the libFuzzer targets are part of it.

@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -13,16 +14,62 @@ bool IsFlag(const char* arg) {
          Is(arg, "-sync");
 }
 
+constexpr const char* kUsage =
+    "Usage: lumenspin [MODEL.mqo] [window options]\n"
+    "       lumenspin --help | --version\n"
+    "\n"
+    "Shows a Metasequoia text document (.mqo) in a window. Without MODEL a file\n"
+    "chooser asks for one; of several models named, only the first is shown.\n"
+    "Only documents whose second line is \"Format Text Ver 1.0\" are read; any\n"
+    "other says \"Format Error\". Faces have at most four corners; mirroring and\n"
+    "smoothing are not applied.\n"
+    "\n"
+    "Mouse: drag with the left, middle or right button to turn the model about\n"
+    "the X, Z or Y axis.\n"
+    "Keys:  a, z          larger, smaller\n"
+    "       s f e d       move left, right, up, down (also the arrow keys)\n"
+    "       x, c          move away, nearer\n"
+    "       ESC, q        quit\n"
+    "\n"
+    "Textures (TGA, BMP, JPEG, PNG) are looked up in the folder \"Texture\" beside\n"
+    "the model, then beside the model itself, ignoring letter case and Windows\n"
+    "folder names.\n"
+    "\n"
+    "Window options: -display DISPLAY, -geometry WxH+X+Y, -direct, -indirect,\n"
+    "-iconic, -gldebug, -sync.\n"
+    "\n"
+    "The fixed console texts go to standard output; diagnostics naming the file\n"
+    "and the reason go to standard error.\n";
+
 }  // namespace
 
-int FindModelArgument(int argc, char** argv) {
+std::vector<int> FindModelArguments(int argc, char** argv) {
+  std::vector<int> models;
   for (int i = 1; i < argc; ++i) {
     if (argv[i] == nullptr) break;
     if (TakesValue(argv[i])) {
       ++i;
     } else if (!IsFlag(argv[i])) {
-      return i;
+      models.push_back(i);
     }
   }
-  return 0;
+  return models;
+}
+
+int FindModelArgument(int argc, char** argv) {
+  const std::vector<int> models = FindModelArguments(argc, argv);
+  return models.empty() ? 0 : models.front();
+}
+
+bool PrintInformationAsked(int argc, char** argv) {
+  if (argc < 2 || argv[1] == nullptr) return false;
+  if (Is(argv[1], "--help")) {
+    std::fputs(kUsage, stdout);
+    return true;
+  }
+  if (Is(argv[1], "--version")) {
+    std::printf("lumenspin %s\n", LUMENSPIN_VERSION);
+    return true;
+  }
+  return false;
 }

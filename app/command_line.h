@@ -4,6 +4,14 @@
 // -indirect, -iconic, -gldebug, -sync). The arguments are not changed: they
 // all still go to glutInit.
 
-// The index in argv of the first argument that is neither such an option
-// nor an option's value, or 0 when there is none.
+#include <vector>
+
+// The indices in argv of the arguments that are neither such an option nor
+// an option's value, in order.
+std::vector<int> FindModelArguments(int argc, char** argv);
+// The first of them, or 0 when there is none.
 int FindModelArgument(int argc, char** argv);
+
+// A first argument "--help" or "--version": prints the usage or the version
+// on standard output and returns true; the program then ends with status 0.
+bool PrintInformationAsked(int argc, char** argv);

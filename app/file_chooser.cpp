@@ -4,6 +4,10 @@
 #include <sys/stat.h>
 
 #include <clocale>
+#include <cstdlib>
+
+#include "app/desktop_session.h"
+#include "mqo/diagnostics.h"
 
 namespace {
 
@@ -23,8 +27,17 @@ bool StartGtk() {
   // chooser's own labels still follow the user's language.
   gtk_disable_setlocale();
   std::setlocale(LC_MESSAGES, "");
+  // Without a session bus GTK's settings store and accessibility bridge
+  // would print a warning for every setting the chooser touches. Settings
+  // then live in memory for this run; a user's own choice of either stays.
+  if (!HasSessionBus()) {
+    setenv("GSETTINGS_BACKEND", "memory", 0);
+    setenv("NO_AT_BRIDGE", "1", 0);
+  }
   // No arguments: the command line is left whole for the window library.
-  return gtk_init_check(nullptr, nullptr);
+  if (gtk_init_check(nullptr, nullptr)) return true;
+  Diagnose(nullptr, "no display for the file chooser; name the model on the command line");
+  return false;
 }
 
 void FlushGtkEvents() {

@@ -1,23 +1,31 @@
-#include <GL/glut.h>
+#include <GL/freeglut.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 #include "app/command_line.h"
+#include "app/desktop_session.h"
 #include "app/frame.h"
 #include "app/physics.h"
 #include "app/startup.h"
 #include "app/view_control.h"
+#include "mqo/diagnostics.h"
 
 int main(int argc, char** argv) {
+  if (PrintInformationAsked(argc, argv)) return 0;
+  StartDesktopNotices();
   KeepFreedMemory();
   CreatePhysicsWorld();
   PrintHelp();
-  const int modelArgument = FindModelArgument(argc, argv);
-  ChooseAndLoadModel(modelArgument > 0 ? argv[modelArgument] : nullptr);
+  const std::vector<int> models = FindModelArguments(argc, argv);
+  if (models.size() > 1)
+    Diagnose(nullptr, "%zu models named; only the first, %s, is shown", models.size(), argv[models.front()]);
+  ChooseAndLoadModel(models.empty() ? nullptr : argv[models.front()]);
 
   glutInitWindowPosition(100, 100);
   glutInitWindowSize(800, 600);
+  glutInitErrorFunc(OnWindowSystemError);
   glutInit(&argc, argv);
   glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
   glutCreateWindow(kWindowTitle);
@@ -30,6 +38,7 @@ int main(int argc, char** argv) {
   glutTimerFunc(kTimerPeriodMs, OnTimer, 0);
   std::atexit(CleanupAtExit);
   InitGL();
+  PostDiagnosticsToDesktop();
   // Everything printed so far reaches a pipe or a file before the loop runs.
   std::fflush(stdout);
   glutMainLoop();

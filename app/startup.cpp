@@ -5,26 +5,31 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "app/console_text.h"
+#include "app/desktop_session.h"
 #include "app/file_chooser.h"
 #include "app/physics.h"
 #include "app/view_control.h"
 #include "model/display_list.h"
 #include "model/material_textures.h"
 #include "model/model_loading.h"
+#include "mqo/diagnostics.h"
 
 // Light 0 is directional (w = 0) and fixed relative to the viewer.
 const float g_light0Position[4] = {50.0f, 200.0f, 200.0f, 0.0f};
 
 namespace {
 
-[[noreturn]] void RefuseAsUnopenable() {
+[[noreturn]] void RefuseAsUnopenable(const std::string& path, const char* reason) {
+  Diagnose(path.c_str(), "cannot open the model: %s", reason);
   std::printf("Can't open mqo file. [enter]\n");
   WaitForEnter();
+  PostDiagnosticsToDesktop();
   std::exit(-1);
 }
 
@@ -92,14 +97,37 @@ void ChooseAndLoadModel(const char* commandLinePath) {
     if (!ChooseModelFile(chosen)) {
       PrintConsoleText("MQOファイルを選択してください。 [enter]\n");
       WaitForEnter();
+      PostDiagnosticsToDesktop();
       std::exit(-1);
     }
   }
   char buffer[kMaxPath] = "";
-  if (!MakeAbsolutePath(chosen, buffer) || IsDirectory(buffer)) RefuseAsUnopenable();
+  if (!MakeAbsolutePath(chosen, buffer)) RefuseAsUnopenable(chosen, "its full path is longer than 259 bytes");
+  if (IsDirectory(buffer)) RefuseAsUnopenable(buffer, std::strerror(EISDIR));
   // Textures are looked up as "Texture/<name>" beside the model file.
-  if (chdir(FolderOf(buffer).c_str()) != 0) RefuseAsUnopenable();
-  if (LoadModel(buffer) < 0) std::exit(-1);
+  if (chdir(FolderOf(buffer).c_str()) != 0) RefuseAsUnopenable(buffer, std::strerror(errno));
+  const int loaded = LoadModel(buffer);
+  PostDiagnosticsToDesktop();
+  if (loaded < 0) std::exit(-1);
+}
+
+void OnWindowSystemError(const char* format, va_list args) {
+  char message[512];
+  std::vsnprintf(message, sizeof message, format, args);
+  // GLUT says "failed to open display '<name>'" and would end the process.
+  const char* kNoDisplay = "failed to open display '";
+  if (std::strncmp(message, kNoDisplay, std::strlen(kNoDisplay)) == 0) {
+    std::string name(message + std::strlen(kNoDisplay));
+    if (!name.empty() && name.back() == '\'') name.pop_back();
+    if (name.empty())
+      Diagnose(nullptr, "no display (DISPLAY is not set): the model was read, but no window can be shown");
+    else
+      Diagnose(nullptr, "cannot open display %s: the model was read, but no window can be shown", name.c_str());
+  } else {
+    Diagnose(nullptr, "window system: %s", message);
+  }
+  PostDiagnosticsToDesktop();
+  std::exit(1);
 }
 
 void SetupLights() {

@@ -3,6 +3,7 @@
 // whole: help text, choosing and loading the model, the one-time OpenGL
 // state, the reshape callback and the exit handler.
 
+#include <cstdarg>
 #include <string>
 
 constexpr const char* kWindowTitle = "Lumenspin";
@@ -25,6 +26,9 @@ void InitFixedGLState();
 void SetupLights();
 void OnReshape(int width, int height);
 void CleanupAtExit();
+// GLUT's handler of fatal errors: one line on standard error in place of
+// GLUT's own, then status 1 as GLUT gives.
+[[noreturn]] void OnWindowSystemError(const char* format, va_list args);
 
 // The absolute form of path in out; false when it does not fit kMaxPath
 // bytes or the current directory is unknown. Never cuts a path short.

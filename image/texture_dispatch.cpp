@@ -9,6 +9,7 @@
 #include "image/png_manager.h"
 #include "image/texture_lookup.h"
 #include "image/tga_manager.h"
+#include "mqo/diagnostics.h"
 #include "mqo/material.h"
 
 namespace {
@@ -47,12 +48,21 @@ const ReaderKind* FindReader(const char* name) {
   return nullptr;
 }
 
+void DiagnoseNotFound(const char* role, const char* name) {
+  std::string places;
+  for (const std::string& place : TexturePlaces(name)) places += (places.empty() ? "" : ", ") + place;
+  Diagnose(name, "%s not found; looked for %s (letter case ignored)", role, places.c_str());
+}
+
 // Shared by the texture and the alpha plane. Returns 1 when the image loaded.
 int LoadImage(const char* name, CImageManager*& image, int& loaded, int* textureKind) {
   if (name[0] == '\0') return 0;
+  const char* role = textureKind ? "texture" : "alpha plane";
   const ReaderKind* kind = FindReader(name);
   if (!kind) {
     std::printf("This file type is not supported! %s\n", name);
+    Diagnose(name, "%s not read: the name does not end in .bmp, .jpg, .jpeg, .tga or .png (in lower or upper case)",
+             role);
     return 0;
   }
   if (textureKind) *textureKind = kind->textureKind;
@@ -60,18 +70,22 @@ int LoadImage(const char* name, CImageManager*& image, int& loaded, int* texture
   char path[260];
   if (std::snprintf(path, sizeof path, "Texture/%s", name) >= static_cast<int>(sizeof path)) {
     std::printf("%s", kind->openFailed);
+    Diagnose(name, "%s not read: its path is longer than 259 bytes", role);
     loaded = 0;
     return 0;
   }
   // When nothing else opens, the reader is given the path as written and
   // reports the missing file itself.
   const std::string found = FindTextureFile(name);
+  if (found.empty()) DiagnoseNotFound(role, name);
   delete image;  // a second load replaces the first image rather than leaking it
   image = kind->create();
   if (image->Load(found.empty() ? path : found.c_str()) != -1) {
     loaded = 1;
     return 1;
   }
+  if (!found.empty())
+    Diagnose(FullTexturePath(found).c_str(), "%s could not be decoded as a %s file", role, kind->extension + 1);
   delete image;
   image = nullptr;
   loaded = 0;

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <iconv.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <string>
@@ -152,6 +153,27 @@ std::vector<Components> Candidates(const Components& parts) {
   return list;
 }
 
+// Candidates 1 to 3 for the name as written and, when it holds non-ASCII
+// bytes, for its conversion from CP932 to UTF-8.
+struct Spellings {
+  bool cp932 = false;  // the written name is read as CP932
+  std::vector<Components> plain, converted;
+};
+
+Spellings CandidatesOf(const std::string& written) {
+  Spellings s;
+  // A name that is already valid UTF-8 is split as such: its bytes never hold
+  // a 0x5C trail byte, but a CP932 reading could swallow a real backslash.
+  const bool nonAscii = HasNonAscii(written);
+  s.cp932 = nonAscii && !IsValidUtf8(written);
+  s.plain = Candidates(Split(written, s.cp932));
+  if (nonAscii) {
+    const std::string utf8 = Cp932ToUtf8(written);
+    if (!utf8.empty()) s.converted = Candidates(Split(utf8, false));
+  }
+  return s;
+}
+
 }  // namespace
 
 std::string FindTextureFile(const char* name) {
@@ -159,17 +181,10 @@ std::string FindTextureFile(const char* name) {
   if (written.empty()) return "";
   if (IsRegularFile("Texture/" + written)) return "Texture/" + written;
 
-  // A name that is already valid UTF-8 is split as such: its bytes never hold
-  // a 0x5C trail byte, but a CP932 reading could swallow a real backslash.
-  const bool nonAscii = HasNonAscii(written);
-  const bool cp932 = nonAscii && !IsValidUtf8(written);
-  const std::vector<Components> plain = Candidates(Split(written, cp932));
-  std::vector<Components> converted;
-  if (nonAscii) {
-    const std::string utf8 = Cp932ToUtf8(written);
-    if (!utf8.empty()) converted = Candidates(Split(utf8, false));
-  }
-
+  const Spellings spellings = CandidatesOf(written);
+  const bool cp932 = spellings.cp932;
+  const std::vector<Components>& plain = spellings.plain;
+  const std::vector<Components>& converted = spellings.converted;
   for (size_t i = 0; i < plain.size() || i < converted.size(); ++i) {
     if (i < plain.size()) {
       const std::string exact = Join(plain[i]);
@@ -185,4 +200,26 @@ std::string FindTextureFile(const char* name) {
     }
   }
   return "";
+}
+
+std::string FullTexturePath(const std::string& path) {
+  char cwd[4096];
+  if (path.empty() || path[0] == '/' || !getcwd(cwd, sizeof cwd)) return path;
+  return std::string(cwd) + (cwd[1] ? "/" : "") + path;
+}
+
+std::vector<std::string> TexturePlaces(const char* name) {
+  const std::string written = name ? name : "";
+  std::vector<std::string> places;
+  if (written.empty()) return places;
+  Spellings spellings = CandidatesOf(written);
+  std::vector<Components>& all = spellings.plain;
+  all.insert(all.end(), spellings.converted.begin(), spellings.converted.end());
+  for (const Components& c : all) {
+    const std::string place = FullTexturePath(Join(c));
+    bool seen = false;
+    for (const std::string& p : places) seen = seen || p == place;
+    if (!seen) places.push_back(place);
+  }
+  return places;
 }

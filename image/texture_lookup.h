@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 // Finds the file that a texture name written by a Windows modeller refers to,
 // relative to the current directory (the model's folder). Windows names ignore
@@ -16,3 +17,10 @@
 // (at most 259 bytes long), or the empty string when none does. Reads
 // directories only; opens nothing else.
 std::string FindTextureFile(const char* name);
+
+// A path relative to the current directory (the model's folder) made absolute.
+std::string FullTexturePath(const std::string& path);
+// The paths FindTextureFile tries for the name, without repeats, made
+// absolute; each is also tried ignoring letter case. For telling the user
+// where a texture was looked for.
+std::vector<std::string> TexturePlaces(const char* name);

@@ -1,7 +1,12 @@
 #include "model/model_loading.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "mqo/diagnostics.h"
 
 // The reader lives for the whole run: the texture and display-list builders
 // ask it again for the model's counts. The exit handler deletes it.
@@ -21,11 +26,43 @@ const char* ResultMessage(int result) {
   }
 }
 
+// The reasons behind the fixed messages above, for standard error.
+const char* ResultReason(int result) {
+  switch (result) {
+    case -1: return "the document is malformed";
+    case -2: return "the file ends inside a chunk";
+    case -3: return "the first line is not \"Metasequoia Document\"";
+    default: return "the second line is not \"Format Text Ver 1.0\"";
+  }
+}
+
+// The second line of the file as it stands, for telling which format a
+// refused document declares; at most 60 bytes, control characters dropped.
+std::string DeclaredFormat(FILE* fp) {
+  char line[256];
+  if (std::fseek(fp, 0, SEEK_SET) != 0 || !std::fgets(line, sizeof line, fp) || !std::fgets(line, sizeof line, fp))
+    return "";
+  std::string format;
+  for (const char* c = line; *c && format.size() < 60; ++c)
+    if (static_cast<unsigned char>(*c) >= 0x20) format += *c;
+  return format;
+}
+
+void DiagnoseReadFailure(const char* path, int result, FILE* fp) {
+  if (result != -4) {
+    Diagnose(path, "not read (reader code %d): %s", result, ResultReason(result));
+    return;
+  }
+  Diagnose(path, "not read (reader code -4): the file declares \"%s\"; only \"Format Text Ver 1.0\" documents are read",
+           DeclaredFormat(fp).c_str());
+}
+
 }  // namespace
 
 int LoadModel(const char* path) {
   FILE* fp = std::fopen(path, "rb");
   if (!fp) {
+    Diagnose(path, "cannot open the model: %s", std::strerror(errno));
     std::printf("Can't open mqo file. [enter]\n");
     std::fflush(stdout);
     std::getchar();
@@ -44,6 +81,7 @@ int LoadModel(const char* path) {
     for (int i = 0; i < materialCount; ++i) g_materials[i] = document.materials[i];
   } else if (const char* message = ResultMessage(result)) {
     std::printf("%s", message);
+    DiagnoseReadFailure(path, result, fp);
   }
   std::fclose(fp);
   return 0;

@@ -1,0 +1,33 @@
+#include "mqo/diagnostics.h"
+
+#include <errno.h>
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace {
+
+bool g_keep = false;
+std::vector<std::string> g_kept;
+
+}  // namespace
+
+void Diagnose(const char* subject, const char* format, ...) {
+  char reason[1024];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(reason, sizeof reason, format, args);
+  va_end(args);
+  std::string line = subject ? std::string(subject) + ": " + reason : std::string(reason);
+  // One write per line, so that lines of two programs sharing the stream never mix.
+  std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, line.c_str());
+  if (g_keep) g_kept.push_back(std::move(line));
+}
+
+void KeepDiagnostics() { g_keep = true; }
+
+std::vector<std::string> TakeDiagnostics() {
+  std::vector<std::string> lines;
+  lines.swap(g_kept);
+  return lines;
+}

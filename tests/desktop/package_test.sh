@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# The Debian package made from the build: its control data, that it holds
+# the programs and the desktop files at their places, and that the programs
+# taken out of it run.
+#   package_test.sh BUILD_DIR SAMPLES_DIR LSAN_SUPPRESSIONS [THUMBNAILER]
+# THUMBNAILER is "yes" when the build makes lumenspin-thumbnailer.
+set -u
+build=$1 samples=$2
+export E2E_LSAN_SUPPRESSIONS=$3
+thumbnailer=${4:-no}
+. "$(dirname "$0")/../app/e2e_lib.sh"
+e2e_init
+(cd "$build" && cpack -G DEB -B "$E2E_TMP/out" >"$E2E_TMP/cpack.log" 2>&1) || e2e_fail "cpack failed: $(cat "$E2E_TMP/cpack.log")"
+deb=$(ls "$E2E_TMP"/out/lumenspin_*.deb 2>/dev/null | head -n 1)
+[ -n "$deb" ] || e2e_fail "no lumenspin_<version>_<arch>.deb"
+case $(basename "$deb") in
+  lumenspin_[0-9]*_"$(dpkg --print-architecture)".deb) ;;
+  *) e2e_fail "package name $(basename "$deb")" ;;
+esac
+
+dpkg-deb -f "$deb" Depends | grep -q 'libglut' || e2e_fail "no dependency on GLUT: $(dpkg-deb -f "$deb" Depends)"
+dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -Eq 'preinst|postinst|prerm|postrm' && e2e_fail "maintainer scripts found"
+dpkg-deb --contents "$deb" | awk '{ print $NF }' | sed 's|^\./||' >"$E2E_TMP/contents"
+expected="usr/bin/lumenspin usr/share/applications/lumenspin.desktop usr/share/mime/packages/lumenspin.xml
+  usr/share/icons/hicolor/scalable/apps/lumenspin.svg usr/share/man/man1/lumenspin.1
+  usr/share/metainfo/org.lumenspin.Lumenspin.metainfo.xml usr/share/doc/lumenspin/copyright"
+[ "$thumbnailer" = yes ] && expected="$expected usr/bin/lumenspin-thumbnailer"
+for path in $expected; do
+  grep -qx "$path" "$E2E_TMP/contents" || e2e_fail "the package lacks $path"
+done
+
+root=$E2E_TMP/root
+dpkg-deb -x "$deb" "$root" || e2e_fail "cannot extract the package"
+"$root/usr/bin/lumenspin" --version >/dev/null || e2e_fail "the packaged viewer does not run"
+if [ "$thumbnailer" = yes ]; then
+  LSAN_OPTIONS="suppressions=$E2E_LSAN_SUPPRESSIONS:print_suppressions=0" \
+    "$root/usr/bin/lumenspin-thumbnailer" -s 64 "$samples/sample.mqo" "$E2E_TMP/thumb.png" 2>"$E2E_ERR" ||
+    e2e_fail "the packaged thumbnailer failed"
+  file "$E2E_TMP/thumb.png" | grep -Eq 'PNG image data, (64 x [0-9]+|[0-9]+ x 64),' ||
+    e2e_fail "no thumbnail of size 64: $(file "$E2E_TMP/thumb.png")"
+fi
+echo "package_test: passed"
