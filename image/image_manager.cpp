@@ -5,6 +5,7 @@
 #include <new>
 
 #include "mqo/huge_pages.h"
+#include "mqo/regular_file.h"
 
 CImageManager::CImageManager()
     : m_fileName{}, m_rgbRows(nullptr), m_alphaRows(nullptr), m_planeKind(0), m_width(0), m_height(0) {}
@@ -33,7 +34,9 @@ int CImageManager::Load(const char* path) {
 }
 
 FILE* CImageManager::OpenForReading(const char* path, const char* openMessage) {
-  FILE* fp = std::fopen(path, "rb");
+  // Only regular files: a texture named after a FIFO or a device would
+  // otherwise hang the program or read forever.
+  FILE* fp = OpenRegularFile(path);
   if (!fp) {
     std::printf("%s", openMessage);
     return nullptr;

@@ -31,6 +31,12 @@ int LoadModel(const char* path) {
     std::getchar();
     return -1;
   }
+  LoadModelFromStream(fp);
+  std::fclose(fp);
+  return 0;
+}
+
+int LoadModelFromStream(FILE* fp) {
   g_loader = new LoaderMQO(DocumentMQO(), fp);
   const int result = g_loader->Load();
   if (result == 0) {
@@ -45,6 +51,5 @@ int LoadModel(const char* path) {
   } else if (const char* message = ResultMessage(result)) {
     std::printf("%s", message);
   }
-  std::fclose(fp);
-  return 0;
+  return result;
 }
