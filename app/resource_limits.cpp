@@ -18,10 +18,10 @@
 namespace {
 
 // Removes the partial output, then dies of the same signal.
-void OnFatalSignal(int signal) {
+void OnFatalSignal(int number) {
   if (g_partialOutput[0] != '\0') unlink(g_partialOutput);
-  ::signal(signal, SIG_DFL);
-  raise(signal);
+  signal(number, SIG_DFL);
+  raise(number);
 }
 
 void Bound(int resource, rlim_t soft, rlim_t hard) {

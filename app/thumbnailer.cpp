@@ -3,15 +3,14 @@
 #include <GL/gl.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <vector>
 
-#include "app/headless_context.h"
 #include "app/fixed_gl_state.h"
+#include "app/headless_context.h"
 #include "app/thumbnail_picture.h"
 #include "app/thumbnail_view.h"
 #include "model/display_list.h"
@@ -45,22 +44,6 @@ bool ReadModel(const char* input, std::string& reason) {
   return result == 0;
 }
 
-// The output path as seen from the current directory now, so that it keeps
-// naming the same file after the move to the model's folder.
-bool AbsolutePath(const char* path, std::string& absolute) {
-  if (path[0] == '/') {
-    absolute = path;
-    return true;
-  }
-  std::vector<char> cwd(4096);
-  while (!getcwd(cwd.data(), cwd.size())) {
-    if (errno != ERANGE) return false;
-    cwd.resize(cwd.size() * 2);
-  }
-  absolute = std::string(cwd.data()) + "/" + path;
-  return true;
-}
-
 }  // namespace
 
 bool ReadThumbnailModel(const char* input, ThumbnailView& view, std::string& reason) {
@@ -89,9 +72,12 @@ bool RenderThumbnail(const ThumbnailView& view, const char* output, int size, st
 }
 
 bool MakeThumbnail(const char* input, const char* output, int size, std::string& reason) {
-  std::string outputPath;
-  if (!AbsolutePath(output, outputPath)) {
-    reason = std::string("cannot resolve the output path: ") + std::strerror(errno);
+  // The output path as seen from here, so that it keeps naming the same file
+  // after the move to the model's folder.
+  std::error_code error;
+  const std::filesystem::path outputPath = std::filesystem::absolute(output, error);
+  if (error) {
+    reason = "cannot resolve the output path: " + error.message();
     return false;
   }
   ThumbnailView view;

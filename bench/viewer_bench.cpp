@@ -5,9 +5,10 @@
 //     process with a real GLUT window (so that peak memory is the viewer's),
 //     against a list of the same faces made of plain glBegin/glVertex3f/glEnd;
 //   - the texture readers against a bare fread and a bare libjpeg decode;
-//   - the thumbnailer's MakeThumbnail (in a fresh process, its headless
-//     context included) and the whole lumenspin-thumbnailer program against
-//     the reader + the bare list + one frame of it in a headless context.
+//   - the thumbnailer's steps in a fresh process against the reader + the
+//     bare list + one frame of it in a headless context, its headless
+//     context against the viewer's window, and the whole
+//     lumenspin-thumbnailer program.
 // Prints one table and writes it as Markdown (--markdown PATH).
 //
 // usage: viewer_bench [--docs LIST] [--frames N] [--rounds N] [--work DIR] [--markdown PATH]
@@ -36,9 +37,9 @@
 #include <jpeglib.h>
 
 #include "app/frame.h"
+#include "app/headless_context.h"
 #include "app/physics.h"
 #include "app/startup.h"
-#include "app/headless_context.h"
 #include "app/thumbnail_view.h"
 #include "app/thumbnailer.h"
 #include "app/view_control.h"
