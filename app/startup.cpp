@@ -20,9 +20,6 @@
 #include "model/model_loading.h"
 #include "mqo/diagnostics.h"
 
-// Light 0 is directional (w = 0) and fixed relative to the viewer.
-const float g_light0Position[4] = {50.0f, 200.0f, 200.0f, 0.0f};
-
 namespace {
 
 [[noreturn]] void RefuseAsUnopenable(const std::string& path, const char* reason) {
@@ -130,46 +127,10 @@ void OnWindowSystemError(const char* format, va_list args) {
   std::exit(1);
 }
 
-void SetupLights() {
-  const float ambient0[4] = {0.8f, 0.8f, 0.8f, 1.0f};
-  const float half[4] = {0.5f, 0.5f, 0.5f, 1.0f};
-  const float materialDiffuse[4] = {0.1f, 0.8f, 0.8f, 1.0f};
-  const float materialSpecular[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-  const float shininess = 50.0f;
-  glLightfv(GL_LIGHT0, GL_AMBIENT, ambient0);
-  // Given while the model-view matrix is the identity, so it follows the viewer.
-  glLightfv(GL_LIGHT0, GL_POSITION, g_light0Position);
-  glLightfv(GL_LIGHT0, GL_DIFFUSE, half);
-  glLightfv(GL_LIGHT1, GL_DIFFUSE, half);
-  glLightfv(GL_LIGHT1, GL_SPECULAR, half);
-  glLightfv(GL_LIGHT2, GL_DIFFUSE, half);
-  glLightfv(GL_LIGHT2, GL_SPECULAR, half);
-  glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, materialDiffuse);
-  glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, materialSpecular);
-  glMaterialfv(GL_FRONT_AND_BACK, GL_SHININESS, &shininess);
-  glEnable(GL_LIGHTING);
-  glEnable(GL_LIGHT0);
-  glEnable(GL_LIGHT1);
-  glEnable(GL_LIGHT2);
-}
-
 void InitGL() {
   InitFixedGLState();
   LoadMaterialTextures();
   BuildDisplayList();
-}
-
-void InitFixedGLState() {
-  g_view.orientation.SetComponents(1.0, 0.0, 0.0, 0.0);
-  const double noTranslation[3] = {0.0, 0.0, 0.0};
-  g_view.orientation.ToMatrix(noTranslation, g_view.rotationMatrix);
-  glClearColor(0.4f, 0.4f, 0.8f, 1.0f);
-  SetupLights();
-  glEnable(GL_DEPTH_TEST);
-  glEnable(GL_AUTO_NORMAL);
-  glEnable(GL_NORMALIZE);
-  glShadeModel(GL_SMOOTH);
-  glDepthFunc(GL_LEQUAL);
 }
 
 void OnReshape(int width, int height) {

@@ -6,10 +6,10 @@
 #include <cstdarg>
 #include <string>
 
+#include "app/fixed_gl_state.h"
+
 constexpr const char* kWindowTitle = "Lumenspin";
 constexpr int kMaxPath = 260;  // bytes of a path, its closing NUL included
-
-extern const float g_light0Position[4];
 
 // Keeps memory that the process frees for its own reuse instead of handing
 // it back to the kernel at once. Call it first thing in main.
@@ -20,10 +20,6 @@ void PrintHelp();
 // file that cannot be opened ends the process with status -1 (255).
 void ChooseAndLoadModel(const char* commandLinePath = nullptr);
 void InitGL();  // needs the window's OpenGL context
-// The fixed part of InitGL: rotation, clear colour, lights, depth test and
-// shading, without the textures and the display list.
-void InitFixedGLState();
-void SetupLights();
 void OnReshape(int width, int height);
 void CleanupAtExit();
 // GLUT's handler of fatal errors: one line on standard error in place of

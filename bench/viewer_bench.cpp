@@ -4,7 +4,11 @@
 //   - LoadModel, the textures, the display list and the frames in a fresh
 //     process with a real GLUT window (so that peak memory is the viewer's),
 //     against a list of the same faces made of plain glBegin/glVertex3f/glEnd;
-//   - the texture readers against a bare fread and a bare libjpeg decode.
+//   - the texture readers against a bare fread and a bare libjpeg decode;
+//   - the thumbnailer's steps in a fresh process against the reader + the
+//     bare list + one frame of it in a headless context, its headless
+//     context against the viewer's window, and the whole
+//     lumenspin-thumbnailer program.
 // Prints one table and writes it as Markdown (--markdown PATH).
 //
 // usage: viewer_bench [--docs LIST] [--frames N] [--rounds N] [--work DIR] [--markdown PATH]
@@ -33,8 +37,11 @@
 #include <jpeglib.h>
 
 #include "app/frame.h"
+#include "app/headless_context.h"
 #include "app/physics.h"
 #include "app/startup.h"
+#include "app/thumbnail_view.h"
+#include "app/thumbnailer.h"
 #include "app/view_control.h"
 #include "image/bmp_manager.h"
 #include "image/jpeg_manager.h"
@@ -186,16 +193,18 @@ double TickFramesPerSecond() {
 }
 
 // Writes a child's figures and the renderer's name, then tears the run down.
-int WriteChildFigures(const char* resultPath, const Figures& r) {
+// A thumbnail child (viewer false) has no GLUT to close and leaves the
+// renderer's name to the viewer children.
+int WriteChildFigures(const char* resultPath, const Figures& r, bool viewer = true) {
   FILE* out = std::fopen(resultPath, "w");
   if (!out) return 4;
   for (const auto& [key, value] : r) std::fprintf(out, "%s %.9g\n", key.c_str(), value);
-  const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-  std::fprintf(out, "renderer %s\n", renderer ? renderer : "unknown");
+  const char* renderer = viewer ? reinterpret_cast<const char*>(glGetString(GL_RENDERER)) : nullptr;
+  if (viewer) std::fprintf(out, "renderer %s\n", renderer ? renderer : "unknown");
   std::fclose(out);
   delete g_loader;
   g_loader = nullptr;
-  glutExit();  // lets the driver free its buffers before it is unloaded
+  if (viewer) glutExit();  // lets the driver free its buffers before it is unloaded
   return 0;
 }
 
@@ -211,11 +220,15 @@ int RunViewerChild(const char* document, const char* resultPath, int frames, boo
   int argc = 1;
   char name[] = "viewer_bench";
   char* argv[] = {name, nullptr};
+  // The window's context loads Mesa's driver, as the thumbnailer's does.
+  const auto windowStart = Clock::now();
   glutInit(&argc, argv);
   glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
   glutInitWindowSize(800, 600);
   glutInitWindowPosition(100, 100);
   glutCreateWindow(kWindowTitle);
+  glFinish();
+  const double window = Since(windowStart);
   glutDisplayFunc(NoDisplay);
   for (int i = 0; i < 20; ++i) glutMainLoopEvent();
   OnReshape(800, 600);
@@ -224,6 +237,7 @@ int RunViewerChild(const char* document, const char* resultPath, int frames, boo
   glFinish();
 
   Figures r;
+  r["window"] = window;
   r["rss_base"] = StatusKiB("VmRSS:") / 1024.0;
   auto start = Clock::now();
   if (LoadModel(document) != 0) return 3;
@@ -263,7 +277,67 @@ int RunViewerChild(const char* document, const char* resultPath, int frames, boo
   return WriteChildFigures(resultPath, r);
 }
 
-bool RunChild(const std::string& document, int frames, bool materialPerFace, bool reference, Figures& figures,
+// The thumbnailer's work on the document in this fresh process, the steps of
+// MakeThumbnail timed one by one: the reader and the framing, the headless
+// context (mostly the loading of Mesa's driver, which the viewer's window
+// needs as well), and the textures, the list, the frame and the PNG. With
+// `reference` set, in a headless context of the same size made beforehand:
+// the bare list of the document and one frame of it with the thumbnail's
+// camera (the reader's own time is measured apart).
+int RunThumbnailChild(const char* document, const char* resultPath, bool reference) {
+  Figures r;
+  const std::string output = std::string(resultPath) + ".png";
+  const int pixels = kDefaultThumbnailSize * kSupersampling;
+  std::string reason;
+  ThumbnailView view;
+  if (!reference) {
+    auto start = Clock::now();
+    if (!ReadThumbnailModel(document, view, reason)) return 3;
+    r["thumb_read"] = Since(start);
+    const std::string doc = document;
+    if (chdir(doc.substr(0, doc.find_last_of('/')).c_str()) != 0) return 2;
+    start = Clock::now();
+    if (!CreateHeadlessContext(pixels, pixels, reason)) return 3;
+    r["thumb_context"] = Since(start);
+    start = Clock::now();
+    if (!RenderThumbnail(view, output.c_str(), kDefaultThumbnailSize, reason)) return 3;
+    r["thumb_render"] = Since(start);
+    r["thumbnail_peak"] = StatusKiB("VmHWM:") / 1024.0;
+    std::remove(output.c_str());
+  } else {
+    if (!CreateHeadlessContext(pixels, pixels, reason) || LoadModel(document) != 0) return 3;
+    InitFixedGLState();
+    if (!FitThumbnailView(g_objects, kMaxModelSlots, view)) return 3;
+    auto start = Clock::now();
+    BuildReferenceList(false);
+    glFinish();
+    r["thumb_ref_list"] = Since(start);
+    start = Clock::now();
+    DrawThumbnail(view, pixels);
+    glFinish();
+    r["thumb_ref_frame"] = Since(start);
+  }
+  const int written = WriteChildFigures(resultPath, r, false);
+  DestroyHeadlessContext();
+  return written;
+}
+
+// The whole lumenspin-thumbnailer program, from exec to exit.
+double ThumbnailerProcess(const std::string& program, const std::string& document, const std::string& output) {
+  const auto start = Clock::now();
+  const pid_t child = fork();
+  if (child == 0) {
+    execl(program.c_str(), "lumenspin-thumbnailer", document.c_str(), output.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  int status = 0;
+  if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
+  const double seconds = Since(start);
+  std::remove(output.c_str());
+  return seconds;
+}
+
+bool RunChild(const std::string& document, int frames, bool materialPerFace, const char* mode, Figures& figures,
               std::string& renderer) {
   const std::string resultPath = document + ".result";
   std::remove(resultPath.c_str());
@@ -271,12 +345,12 @@ bool RunChild(const std::string& document, int frames, bool materialPerFace, boo
   const pid_t child = fork();
   if (child == 0) {
     execl("/proc/self/exe", "viewer_bench", "--child", document.c_str(), resultPath.c_str(), framesText.c_str(),
-          materialPerFace ? "1" : "0", reference ? "reference" : "viewer", static_cast<char*>(nullptr));
+          materialPerFace ? "1" : "0", mode, static_cast<char*>(nullptr));
     _exit(127);
   }
   int status = 0;
   if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    std::fprintf(stderr, "viewer_bench: the viewer run on %s failed (status %d)\n", document.c_str(), status);
+    std::fprintf(stderr, "viewer_bench: the %s run on %s failed (status %d)\n", mode, document.c_str(), status);
     return false;
   }
   FILE* in = std::fopen(resultPath.c_str(), "r");
@@ -446,6 +520,24 @@ Table MakeTable(const std::vector<DocumentSpec>& docs, const TextureFigures& tex
   AddRow(t, "  ratio (target ≤ 1.3×)", docs, [&](const Figures& f) { return Ratio(total(f), totalReference(f)); });
   AddRow(t, "  ratio without the textures", docs,
          [&](const Figures& f) { return Ratio(total(f) - get(f, "textures"), totalReference(f)); });
+  auto thumbnailReference = [&](const Figures& f) {
+    return get(f, "load") + get(f, "thumb_ref_list") + get(f, "thumb_ref_frame");
+  };
+  auto thumbnail = [&](const Figures& f) { return get(f, "thumb_read") + get(f, "thumb_render"); };
+  AddRow(t, "thumbnail 256² (`MakeThumbnail` but its headless context)", docs,
+         [&](const Figures& f) { return Ms(thumbnail(f)); });
+  AddRow(t, "  ref: reader + bare list + one frame of it, headless", docs,
+         [&](const Figures& f) { return Ms(thumbnailReference(f)); });
+  AddRow(t, "  ratio", docs, [&](const Figures& f) { return Ratio(thumbnail(f), thumbnailReference(f)); });
+  AddRow(t, "  headless context (loads Mesa's driver)", docs, [&](const Figures& f) { return Ms(get(f, "thumb_context")); });
+  AddRow(t, "  ref: the viewer's window (glutInit to glutCreateWindow)", docs,
+         [&](const Figures& f) { return Ms(get(f, "window")); });
+  AddRow(t, "  thumbnail with its context / viewer's window to first frame (target ≤ 1×)", docs,
+         [&](const Figures& f) { return Ratio(thumbnail(f) + get(f, "thumb_context"), get(f, "window") + total(f)); });
+  AddRow(t, "  whole `lumenspin-thumbnailer` process", docs,
+         [&](const Figures& f) { return Ms(get(f, "thumbnailer_process")); });
+  AddRow(t, "  thumbnail peak resident memory", docs,
+         [&](const Figures& f) { return Format("%.1f MB", get(f, "thumbnail_peak")); });
   AddRow(t, "steady frame (median)", docs, [&](const Figures& f) { return Ms(get(f, "steady_frame")); });
   AddRow(t, "  ref: bare list frame (median)", docs, [&](const Figures& f) { return Ms(get(f, "ref_steady_frame")); });
   AddRow(t, "  ratio (target ≤ 1.15×, grouped materials)", docs,
@@ -527,9 +619,12 @@ int main(int argc, char** argv) {
   // The viewer's own memory rules, for the viewer run and the texture
   // readers alike (image_bench measures the readers without them).
   KeepFreedMemory();
-  if (argc == 7 && !std::strcmp(argv[1], "--child"))
+  if (argc == 7 && !std::strcmp(argv[1], "--child")) {
+    if (!std::strncmp(argv[6], "thumbnail", 9))
+      return RunThumbnailChild(argv[2], argv[3], !std::strcmp(argv[6], "thumbnail-reference"));
     return RunViewerChild(argv[2], argv[3], std::max(1, std::atoi(argv[4])), argv[5][0] == '1',
                           !std::strcmp(argv[6], "reference"));
+  }
   const char* docList = "sample,10000,100000,1000000,p100000";
   int frames = 30;
   int rounds = 3;
@@ -554,6 +649,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   const TextureFigures textures = MeasureTextures(work);
+  const std::string thumbnailer = ExecutableFolder() + "/../lumenspin-thumbnailer";
   std::string renderer = "unknown";
   for (DocumentSpec& d : docs) {
     if (!PrepareDocument(work, d)) {
@@ -571,9 +667,16 @@ int main(int argc, char** argv) {
     std::map<std::string, std::vector<double>> perRound;
     for (int round = 0; round < rounds; ++round) {
       Figures once;
-      if (!RunChild(d.path, frames, d.materialPerFace, false, once, renderer) ||
-          !RunChild(d.path, frames, d.materialPerFace, true, once, renderer))
+      if (!RunChild(d.path, frames, d.materialPerFace, "viewer", once, renderer) ||
+          !RunChild(d.path, frames, d.materialPerFace, "reference", once, renderer) ||
+          !RunChild(d.path, frames, d.materialPerFace, "thumbnail", once, renderer) ||
+          !RunChild(d.path, frames, d.materialPerFace, "thumbnail-reference", once, renderer))
         return 1;
+      once["thumbnailer_process"] = ThumbnailerProcess(thumbnailer, d.path, d.path + ".thumbnail.png");
+      if (once["thumbnailer_process"] < 0) {
+        std::fprintf(stderr, "viewer_bench: %s failed on %s\n", thumbnailer.c_str(), d.path.c_str());
+        return 1;
+      }
       for (const auto& [key, value] : once) perRound[key].push_back(value);
     }
     for (const auto& [key, values] : perRound) d.figures[key] = Median(values);

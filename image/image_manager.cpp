@@ -1,14 +1,11 @@
 #include "image/image_manager.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstring>
 #include <new>
 
 #include "mqo/huge_pages.h"
+#include "mqo/regular_file.h"
 
 CImageManager::CImageManager()
     : m_fileName{}, m_rgbRows(nullptr), m_alphaRows(nullptr), m_planeKind(0), m_width(0), m_height(0) {}
@@ -37,15 +34,9 @@ int CImageManager::Load(const char* path) {
 }
 
 FILE* CImageManager::OpenForReading(const char* path, const char* openMessage) {
-  // Only regular files: opening a named pipe without a writer would block for
-  // good, and a directory "opens" but reads as an error. O_NONBLOCK keeps the
-  // open itself from waiting; it changes nothing for a regular file.
-  FILE* fp = nullptr;
-  const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  struct stat st;
-  if (fd >= 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && fcntl(fd, F_SETFL, O_RDONLY) == 0)
-    fp = fdopen(fd, "rb");
-  if (!fp && fd >= 0) close(fd);
+  // Only regular files: a texture named after a FIFO or a device would
+  // otherwise hang the program or read forever.
+  FILE* fp = OpenRegularFile(path);
   if (!fp) {
     std::printf("%s", openMessage);
     return nullptr;

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "mqo/regular_file.h"
+
 namespace {
 
 using Components = std::vector<std::string>;
@@ -64,9 +66,8 @@ std::string Join(const Components& parts) {
 }
 
 bool IsRegularFile(const std::string& path) {
-  struct stat st;
-  if (path.empty() || path.size() > kMaxPath || stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  FILE* fp = std::fopen(path.c_str(), "rb");
+  if (path.empty() || path.size() > kMaxPath) return false;
+  FILE* fp = OpenRegularFile(path.c_str());
   if (!fp) return false;
   std::fclose(fp);
   return true;

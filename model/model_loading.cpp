@@ -68,6 +68,12 @@ int LoadModel(const char* path) {
     std::getchar();
     return -1;
   }
+  LoadModelFromStream(fp);
+  std::fclose(fp);
+  return 0;
+}
+
+int LoadModelFromStream(FILE* fp) {
   g_loader = new LoaderMQO(DocumentMQO(), fp);
   const int result = g_loader->Load();
   if (result == 0) {
@@ -83,6 +89,5 @@ int LoadModel(const char* path) {
     std::printf("%s", message);
     DiagnoseReadFailure(path, result, fp);
   }
-  std::fclose(fp);
-  return 0;
+  return result;
 }

@@ -15,3 +15,6 @@ extern MaterialMQO g_materials[kMaxModelSlots];
 // [enter]" and a wait for one character) when the file cannot be opened, and
 // 0 otherwise, also when the reader reports an error (the tables stay empty).
 int LoadModel(const char* path);
+// The reading and copying part of LoadModel, on a stream the caller opened
+// and closes. Returns the reader's result code (0 when the document was read).
+int LoadModelFromStream(FILE* fp);

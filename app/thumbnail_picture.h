@@ -1,0 +1,26 @@
+#pragma once
+// Turning what OpenGL drew into the thumbnail's pixels, and writing them as
+// a PNG file that a file manager never sees half-written.
+
+#include <string>
+#include <vector>
+
+// The drawing is made at `factor` times the thumbnail's side and averaged
+// down, which smooths the model's edges. A drawn sample is one whose depth is
+// nearer than the cleared depth of 1: the model is opaque wherever it was
+// drawn (whatever alpha its materials give) and transparent elsewhere.
+//
+// rgba and depth hold (side * factor)^2 samples as glReadPixels gives them,
+// bottom row first. The result is side^2 RGBA pixels, top row first, with
+// straight (not premultiplied) alpha: each pixel's colour is the mean of its
+// drawn samples and its alpha their share.
+std::vector<unsigned char> ResolveThumbnail(const unsigned char* rgba, const float* depth, int side, int factor);
+
+// The partial file while WritePngFile writes it, else empty; read by the
+// handlers of fatal signals, which remove it.
+extern char g_partialOutput[4096];
+
+// Writes side x side RGBA pixels as a PNG at path: to a new file beside it,
+// renamed over path once complete. On failure nothing is left at either
+// name, and error says why.
+bool WritePngFile(const std::string& path, const std::vector<unsigned char>& rgba, int side, std::string& error);

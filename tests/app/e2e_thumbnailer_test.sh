@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# The real thumbnailer, with no display at all: the sample model and every
+# "Format Text Ver 1.0" model of the shared corpus become PNGs of the asked
+# size, framed (the model in the middle, a transparent margin all round);
+# newer documents, FIFOs and missing files are refused with one line on
+# standard error and no file; a model whose textures are missing still gives
+# a picture.
+#   e2e_thumbnailer_test.sh BINARY SAMPLES_DIR CORPUS_DIR LSAN_SUPPRESSIONS
+set -u
+bin=$1 samples=$2 corpus=$3
+export E2E_LSAN_SUPPRESSIONS=$4
+. "$(dirname "$0")/e2e_lib.sh"
+e2e_init
+unset DISPLAY WAYLAND_DISPLAY
+preload=$(e2e_driver_preload)
+[ -n "$preload" ] && export LD_PRELOAD=$preload
+export LSAN_OPTIONS="suppressions=$E2E_LSAN_SUPPRESSIONS:print_suppressions=0"
+out=$E2E_TMP/out
+mkdir -p "$out"
+
+thumbnail() {  # thumbnail [ARGS...]: runs it, status in status, stderr in E2E_ERR
+  status=0
+  timeout 120 "$bin" "$@" </dev/null >"$E2E_OUT" 2>"$E2E_ERR" || status=$?
+  if grep -q "Sanitizer" "$E2E_ERR"; then e2e_fail "sanitizer report for $*"; fi
+}
+
+# A picture of side SIZE, the model within a margin: its alpha's bounding
+# box is at least half the side and leaves the border rows and columns
+# clear, and the middle third holds opaque model pixels.
+expect_picture() {  # expect_picture FILE SIZE WHAT
+  local file=$1 size=$2 what=$3 box
+  [ -f "$file" ] || e2e_fail "no picture for $what"
+  [ "$(identify -format '%w %h' "$file")" = "$size $size" ] || e2e_fail "$what: not $size x $size"
+  box=$(convert "$file" -alpha extract -trim -format '%w %h %X %Y' info:)
+  set -- ${box//+/}
+  [ $(( $3 >= 1 && $4 >= 1 && $3 + $1 <= size - 1 && $4 + $2 <= size - 1 )) = 1 ] ||
+    e2e_fail "$what: the model ($box) touches the border of the picture"
+  [ $(( ($1 > $2 ? $1 : $2) * 2 >= size )) = 1 ] || e2e_fail "$what: the model ($box) is not framed"
+  local third=$((size / 3))
+  [ "$(convert "$file" -crop "${third}x${third}+${third}+${third}" -alpha extract -format '%[fx:maxima]' info:)" = 1 ] ||
+    e2e_fail "$what: no model pixel in the middle"
+}
+
+thumbnail -s 128 "$samples/sample.mqo" "$out/sample.png"
+[ "$status" = 0 ] || e2e_fail "sample: status $status"
+expect_picture "$out/sample.png" 128 "the sample"
+[ -z "$(ls "$out" | grep -v '^sample.png$')" ] || e2e_fail "files left beside the output: $(ls "$out")"
+
+# Without its Texture folder the sample still draws, untextured.
+mkdir -p "$E2E_TMP/bare"
+cp "$samples/sample.mqo" "$E2E_TMP/bare/"
+thumbnail "$E2E_TMP/bare/sample.mqo" "$out/bare.png"
+[ "$status" = 0 ] || e2e_fail "sample without textures: status $status"
+expect_picture "$out/bare.png" 256 "the sample without textures"
+cmp -s "$out/bare.png" "$out/sample.png" && e2e_fail "the textures made no difference"
+
+# A texture name that leads to a FIFO is not waited on: no writer ever comes.
+mkdir -p "$E2E_TMP/bare/Texture"
+mkfifo "$E2E_TMP/bare/Texture/sign.jpg"
+thumbnail "$E2E_TMP/bare/sample.mqo" "$out/fifo-texture.png"
+[ "$status" = 0 ] || e2e_fail "a FIFO as texture: status $status"
+expect_picture "$out/fifo-texture.png" 256 "the sample with a FIFO as texture"
+
+refused() {  # refused INPUT WHAT: status 1, one line naming INPUT, no file
+  thumbnail "$1" "$out/refused.png"
+  [ "$status" = 1 ] || e2e_fail "$2: status $status"
+  [ "$(wc -l <"$E2E_ERR")" = 1 ] && grep -qF "$1" "$E2E_ERR" || e2e_fail "$2: not one line naming the file"
+  [ -z "$(ls "$out" | grep refused)" ] || e2e_fail "$2: a file was written"
+}
+sed '2s/Ver 1.0/Ver 1.1/' "$samples/sample.mqo" >"$E2E_TMP/newer.mqo"
+refused "$E2E_TMP/newer.mqo" "a Ver 1.1 document"
+grep -q "Ver 1.0" "$E2E_ERR" || e2e_fail "the refusal does not name the version read"
+refused "$E2E_TMP/missing.mqo" "a missing file"
+mkfifo "$E2E_TMP/fifo.mqo"
+refused "$E2E_TMP/fifo.mqo" "a FIFO"
+
+count=0
+if [ -d "$corpus" ]; then
+  while IFS= read -r -d '' model; do
+    name=$(echo "${model#"$corpus"/}" | tr '/' '_')
+    thumbnail -s 96 "$model" "$out/$name.png"
+    if sed -n 2p "$model" | grep -q "Ver 1.0"; then
+      [ "$status" = 0 ] || e2e_fail "$model: status $status"
+      expect_picture "$out/$name.png" 96 "$model"
+      count=$((count + 1))
+    else
+      [ "$status" = 1 ] && [ ! -e "$out/$name.png" ] || e2e_fail "$model: not refused (status $status)"
+    fi
+  done < <(find "$corpus" -name '*.mqo' -type f -print0 | sort -z)
+fi
+echo "$count corpus models drawn"
