@@ -20,16 +20,6 @@
 
 namespace {
 
-const char* RefusalReason(int result) {
-  switch (result) {
-    case -1: return "the document is malformed";
-    case -2: return "the document ends inside a chunk";
-    case -3: return "not a Metasequoia document";
-    case -4: return "only \"Format Text Ver 1.0\" documents are read";
-    default: return "the document cannot be read";
-  }
-}
-
 // Reads the document into the viewer's tables; false with the reason when
 // it cannot be opened or the reader refuses it.
 bool ReadModel(const char* input, std::string& reason) {
@@ -39,8 +29,8 @@ bool ReadModel(const char* input, std::string& reason) {
     return false;
   }
   const int result = LoadModelFromStream(file);
+  if (result != 0) reason = ReadFailureReason(result, file);
   std::fclose(file);
-  if (result != 0) reason = RefusalReason(result);
   return result == 0;
 }
 

@@ -48,16 +48,18 @@ std::string DeclaredFormat(FILE* fp) {
   return format;
 }
 
-void DiagnoseReadFailure(const char* path, int result, FILE* fp) {
-  if (result != -4) {
-    Diagnose(path, "not read (reader code %d): %s", result, ResultReason(result));
-    return;
-  }
-  Diagnose(path, "not read (reader code -4): the file declares \"%s\"; only \"Format Text Ver 1.0\" documents are read",
-           DeclaredFormat(fp).c_str());
-}
-
 }  // namespace
+
+std::string ReadFailureReason(int result, FILE* fp) {
+  char reason[200];
+  if (result == -4)
+    std::snprintf(reason, sizeof reason,
+                  "not read (reader code -4): the file declares \"%s\"; only \"Format Text Ver 1.0\" documents are read",
+                  DeclaredFormat(fp).c_str());
+  else
+    std::snprintf(reason, sizeof reason, "not read (reader code %d): %s", result, ResultReason(result));
+  return reason;
+}
 
 int LoadModel(const char* path) {
   FILE* fp = std::fopen(path, "rb");
@@ -68,7 +70,8 @@ int LoadModel(const char* path) {
     std::getchar();
     return -1;
   }
-  LoadModelFromStream(fp);
+  const int result = LoadModelFromStream(fp);
+  if (result != 0 && ResultMessage(result)) Diagnose(path, "%s", ReadFailureReason(result, fp).c_str());
   std::fclose(fp);
   return 0;
 }
@@ -87,7 +90,6 @@ int LoadModelFromStream(FILE* fp) {
     for (int i = 0; i < materialCount; ++i) g_materials[i] = document.materials[i];
   } else if (const char* message = ResultMessage(result)) {
     std::printf("%s", message);
-    DiagnoseReadFailure(path, result, fp);
   }
   return result;
 }

@@ -3,6 +3,9 @@
 // 256-slot tables, in which slot i holds object or material i of the
 // document. The tables are static objects destroyed after the exit handler.
 
+#include <cstdio>
+#include <string>
+
 #include "mqo/loader.h"
 
 constexpr int kMaxModelSlots = 256;
@@ -18,3 +21,6 @@ int LoadModel(const char* path);
 // The reading and copying part of LoadModel, on a stream the caller opened
 // and closes. Returns the reader's result code (0 when the document was read).
 int LoadModelFromStream(FILE* fp);
+// Why the reader refused the document on fp, with its result code and, for
+// -4, the format line the file declares; for messages on standard error.
+std::string ReadFailureReason(int result, FILE* fp);
