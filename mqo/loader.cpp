@@ -103,7 +103,7 @@ bool LoaderMQO::TakeLine(const char* tokensEnd) {
   const char* begin = lines_.Data();
   const char* dataEnd = begin + lines_.Available();
   const char* lf = tokensEnd;
-  if (*lf != '\n') lf = static_cast<const char*>(std::memchr(lf, '\n', dataEnd - lf + 1));
+  if (*lf != '\n' && *++lf != '\n') lf = static_cast<const char*>(std::memchr(lf, '\n', dataEnd - lf + 1));
   if (lf == dataEnd || lf - begin >= static_cast<long>(BlockReader::kMaxLine)) return false;
   lines_.Consume(lf + 1);
   return true;

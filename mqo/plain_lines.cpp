@@ -44,16 +44,13 @@ const char* Bracket(const char* p, char bracket) { return *p == bracket ? SkipBl
 
 }  // namespace
 
-const char* ScanVertexLine(const char* p, VertexMQO& vertex) {
-  VertexMQO v;
+const char* ScanVertexLine(const char* p, VertexMQO& v) {
   p = SkipBlanks(p);
   if (!(p = Float(p, v.x)) || !(p = Float(p, v.y)) || !(p = Float(p, v.z)) || !EndsLine(*p)) return nullptr;
-  vertex = v;
   return p;
 }
 
-const char* ScanFaceLine(const char* p, int numMaterials, FaceMQO& face) {
-  FaceMQO f;
+const char* ScanFaceLine(const char* p, int numMaterials, FaceMQO& f) {
   int n;
   if (!(p = Int(SkipBlanks(p), n)) || n < 1 || n > 4) return nullptr;
   if (!(p = Keyword(p, 'v')) || !(p = Bracket(p, '('))) return nullptr;
@@ -72,7 +69,5 @@ const char* ScanFaceLine(const char* p, int numMaterials, FaceMQO& face) {
       if (!(p = Float(p, f.uv[k][0])) || !(p = Float(p, f.uv[k][1]))) return nullptr;
     if (!(p = Bracket(p, ')'))) return nullptr;
   }
-  if (!EndsLine(*p)) return nullptr;
-  face = f;
-  return p;
+  return EndsLine(*p) ? p : nullptr;
 }
