@@ -36,12 +36,14 @@ long BlockReader::Position() const {
 
 bool BlockReader::HandBack() {
   if (!On() || offset_ < 0) return true;
+  // With nothing read ahead the stream already stands there.
+  const bool ahead = pos_ != end_;
   const long at = Position();
   pos_ = end_ = 0;
   buffer_[0] = '\n';
   offset_ = -1;
   ended_ = false;
-  return std::fseek(file_, at, SEEK_SET) == 0;
+  return !ahead || std::fseek(file_, at, SEEK_SET) == 0;
 }
 
 bool BlockReader::Fill() {

@@ -18,12 +18,13 @@ bool EndsToken(char c) { return IsBlank(c) || c == '(' || c == ')' || c == '\r' 
 
 bool EndsLine(char c) { return c == '\r' || c == '\n'; }
 
-// The keyword at p in any letter case; where the token after it starts, or
-// null. The "(" that must follow a keyword ends its token.
-const char* Keyword(const char* p, char lower) { return (p[0] | 0x20) == lower ? SkipBlanks(p + 1) : nullptr; }
-
-const char* Keyword(const char* p, char lower0, char lower1) {
-  return (p[0] | 0x20) == lower0 && (p[1] | 0x20) == lower1 ? SkipBlanks(p + 2) : nullptr;
+// The keyword (written in lower case) at p in any letter case; where the
+// token after it starts, or null. The "(" that must follow a keyword ends
+// its token.
+const char* Keyword(const char* p, const char* lower) {
+  for (; *lower; ++p, ++lower)
+    if ((*p | 0x20) != *lower) return nullptr;
+  return SkipBlanks(p);
 }
 
 // A number token: where the token after it starts, or null.
@@ -53,20 +54,26 @@ const char* ScanVertexLine(const char* p, VertexMQO& v) {
 const char* ScanFaceLine(const char* p, int numMaterials, FaceMQO& f) {
   int n;
   if (!(p = Int(SkipBlanks(p), n)) || n < 1 || n > 4) return nullptr;
-  if (!(p = Keyword(p, 'v')) || !(p = Bracket(p, '('))) return nullptr;
+  if (!(p = Keyword(p, "v")) || !(p = Bracket(p, '('))) return nullptr;
   for (int k = 0; k < n; ++k)
     if (!(p = Int(p, f.vertexIndex[k]))) return nullptr;
   if (!(p = Bracket(p, ')'))) return nullptr;
   f.numVertices = n;
-  if (const char* group = Keyword(p, 'm')) {
+  if (const char* group = Keyword(p, "m")) {
     int m;
     if (!(p = Bracket(group, '(')) || !(p = Int(p, m)) || !(p = Bracket(p, ')'))) return nullptr;
     if (m >= 0 && m < numMaterials) f.material = m;
   }
-  if (const char* group = Keyword(p, 'u', 'v')) {
+  if (const char* group = Keyword(p, "uv")) {
     if (!(p = Bracket(group, '('))) return nullptr;
     for (int k = 0; k < n; ++k)
       if (!(p = Float(p, f.uv[k][0])) || !(p = Float(p, f.uv[k][1]))) return nullptr;
+    if (!(p = Bracket(p, ')'))) return nullptr;
+  }
+  if (const char* group = Keyword(p, "col")) {
+    if (!(p = Bracket(group, '('))) return nullptr;
+    for (int k = 0; k < n; ++k)
+      if (!(p = Int(p, f.vertexColor[k]))) return nullptr;
     if (!(p = Bracket(p, ')'))) return nullptr;
   }
   return EndsLine(*p) ? p : nullptr;

@@ -1,12 +1,12 @@
 #pragma once
 // The two line shapes that make up nearly all of a large document, read in
 // one pass that converts the numbers while it scans: a vertex line of three
-// plain numbers, and a face line "n V(...) [M(m)] [UV(...)]" of one to four
-// corners. A line is taken only when the tokenizer would split it into
-// exactly these tokens and the reader would convert each of them to the same
-// value; any other line (quotes, two-byte characters, exponents, a COL group,
-// groups in another order, a NUL byte, anything unusual) is refused and left
-// to the tokenizer.
+// plain numbers, and a face line "n V(...) [M(m)] [UV(...)] [COL(...)]" of
+// one to four corners. A line is taken only when the tokenizer would split it
+// into exactly these tokens and the reader would convert each of them to the
+// same value; any other line (quotes, two-byte characters, exponents, groups
+// in another order or of another length, a NUL byte, anything unusual) is
+// refused and left to the tokenizer.
 //
 // Each scan starts at the line's first byte and stops at the first line
 // feed at the latest. It returns where the line's tokens end (the carriage

@@ -80,14 +80,15 @@ TEST(BlockReading, GeneratedDocumentsOfManyBlocks) {
 TEST(BlockReading, LineEndsAndLinesThatStraddleBlocks) {
   const std::string object = "Material 2 {\n\"a\"\n\"b\"\n}\nObject \"o\" {\n";
   // Lone CR, CR LF and LF ends; text after a CR; a NUL inside a line; a
-  // number glued to the next token; groups out of order and a COL group.
+  // number glued to the next token; groups out of order; every group.
   const std::string body = object +
                            " vertex 5 {\r\n  1.5 -2 3e1\r\n 4 5 6\r7 8 9\n\t10 11\x00 12\n 1 2 3-4\n}\n"
                            " face 4 {\r\n 3 V(0 1 2) M(1) UV(0 0 1 0 1 1)\r\n 4 v( 0 1 2 3 )m(2)\n"
-                           " 3 V(0 1 2) UV(0 0 1 0 1 1) M(1)\n 3 V(0 1 2) COL(1 2 3)\n 2 V(0 1)\r\n }\n}\r\n"s;
+                           " 3 V(0 1 2) UV(0 0 1 0 1 1) M(1)\n 3 V(0 1 2) COL(1 2 3)\n 2 V(0 1)\r\n"
+                           " 4 V(0 1 2 3) M(0) UV(0 0 1 0 1 1 0 1) Col(4294967295 1 2 -3)\n }\n}\r\n"s;
   const LoadResult r = LoadBody(body);
   ASSERT_EQ(r.code, 0);
-  EXPECT_EQ(r.document.objects[0].numFaces, 5);
+  EXPECT_EQ(r.document.objects[0].numFaces, 6);
   ExpectSameAtEveryBlockEnd(body);
   // The last line without a line feed, inside and outside a chunk.
   ExpectSameAtEveryBlockEnd(object + " vertex 1 {\n 1 2 3");
