@@ -64,21 +64,11 @@ bool SameBits(const T& a, const T& b) {
 static_assert(sizeof(VertexMQO) == 4 * sizeof(float));
 static_assert(sizeof(FaceMQO) == 18 * sizeof(int));
 static_assert(sizeof(SceneMQO) == 12 * sizeof(float));
+static_assert(sizeof(MaterialMQO) == 9 * sizeof(float) + 4 * 256 + 3 * sizeof(int) + 2 * sizeof(void*));
 
 template <class T>
 bool SameList(const SharedList<T>& a, const SharedList<T>& b) {
   return a.size() == b.size() && (a.size() == 0 || std::memcmp(a.begin(), b.begin(), a.size() * sizeof(T)) == 0);
-}
-
-inline std::string MaterialDifference(const MaterialMQO& a, const MaterialMQO& b) {
-  const bool same = SameBits(a.color, b.color) && SameBits(a.diffuse, b.diffuse) && SameBits(a.ambient, b.ambient) &&
-                    SameBits(a.emissive, b.emissive) && SameBits(a.specular, b.specular) &&
-                    SameBits(a.power, b.power) && SameBits(a.textureName, b.textureName) &&
-                    SameBits(a.alphaPlaneName, b.alphaPlaneName) && SameBits(a.bumpName, b.bumpName) &&
-                    SameBits(a.name, b.name) && a.textureKind == b.textureKind &&
-                    a.textureImage == b.textureImage && a.alphaImage == b.alphaImage &&
-                    a.textureLoaded == b.textureLoaded && a.alphaLoaded == b.alphaLoaded;
-  return same ? "" : "material";
 }
 
 inline std::string ObjectDifference(const ObjectMQO& a, const ObjectMQO& b) {
@@ -100,10 +90,8 @@ inline std::string ReadingDifference(const Reading& a, const Reading& b) {
   const DocumentMQO& y = b.document;
   if (!SameBits(x.scene, y.scene)) return "scene";
   if (x.numMaterials != y.numMaterials || x.materials.size() != y.materials.size()) return "material count";
-  for (int i = 0; i < x.materials.size(); ++i) {
-    const std::string d = MaterialDifference(x.materials[i], y.materials[i]);
-    if (!d.empty()) return d + " " + std::to_string(i);
-  }
+  for (int i = 0; i < x.materials.size(); ++i)
+    if (!SameBits(x.materials[i], y.materials[i])) return "material " + std::to_string(i);
   if (x.numObjects != y.numObjects || x.objects.size() != y.objects.size()) return "object count";
   for (int i = 0; i < x.objects.size(); ++i) {
     const std::string d = ObjectDifference(x.objects[i], y.objects[i]);
