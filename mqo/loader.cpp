@@ -9,9 +9,9 @@
 
 namespace {
 
-// Large enough that a read costs little per byte, small enough to stay in
-// the processor's cache while its lines are split.
-constexpr std::size_t kBlockBytes = 256 * 1024;
+// Large enough that a read costs little per byte, small enough that a load's
+// peak memory stays where reading line by line has it.
+constexpr std::size_t kBlockBytes = 64 * 1024;
 
 // A binary block's size token must be a plain run of decimal digits that fits
 // an int: "-5", "abc" or "12x" would otherwise move the stream by a guess.

@@ -20,7 +20,7 @@ class LoaderMQO {
   LoaderMQO(const LoaderMQO&) = delete;
   LoaderMQO& operator=(const LoaderMQO&) = delete;
 
-  // Reads the stream in blocks of 256 KiB. A stream that cannot
+  // Reads the stream in blocks of 64 KiB. A stream that cannot
   // seek is read line by line.
   int Load();
   // The same reading with blocks of blockBytes (the tests try small ones),
