@@ -1,9 +1,14 @@
 #include "references.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include <jpeglib.h>
@@ -20,6 +25,40 @@ double MedianSeconds(int runs, const std::function<void()>& run) {
   if (times.empty()) return 0;
   std::sort(times.begin(), times.end());
   return times[times.size() / 2];
+}
+
+std::vector<double> MedianSecondsInTurns(int runs, const std::vector<std::function<void()>>& loops) {
+  std::vector<std::vector<double>> times(loops.size());
+  for (int i = 0; i < runs; ++i)
+    for (std::size_t k = 0; k < loops.size(); ++k) {
+      const auto start = std::chrono::steady_clock::now();
+      loops[k]();
+      times[k].push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+  std::vector<double> medians;
+  for (std::vector<double>& t : times) {
+    std::sort(t.begin(), t.end());
+    medians.push_back(t.empty() ? 0 : t[t.size() / 2]);
+  }
+  return medians;
+}
+
+void BareReadLoop(const char* path) {
+  const int fd = open(path, O_RDONLY);
+  if (fd < 0) return;
+  struct stat st;
+  if (fstat(fd, &st) == 0) {
+    const std::size_t size = static_cast<std::size_t>(st.st_size);
+    std::unique_ptr<char[]> bytes(new char[size]);
+    std::size_t got = 0;
+    while (got < size) {
+      const ssize_t n = read(fd, bytes.get() + got, size - got);
+      if (n <= 0) break;
+      got += static_cast<std::size_t>(n);
+    }
+    g_sink = static_cast<double>(got);
+  }
+  close(fd);
 }
 
 void FgetsLoop(const char* path) {

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <vector>
 
 // Keeps the reference loops' results alive.
 extern volatile double g_sink;
@@ -12,11 +13,18 @@ extern volatile double g_sink;
 // Median wall time of runs calls of run, in seconds.
 double MedianSeconds(int runs, const std::function<void()>& run);
 
+// The same for several loops that take turns in every round, so that a
+// figure and its reference see the same drift of the machine's speed.
+std::vector<double> MedianSecondsInTurns(int runs, const std::vector<std::function<void()>>& loops);
+
 // A "VmRSS:"-style field of /proc/self/status in KiB, or -1.
 long StatusKiB(const char* field);
 
 // Reads the file line by line with fgets and nothing else.
 void FgetsLoop(const char* path);
+
+// Reads the whole file with read() into newly allocated memory.
+void BareReadLoop(const char* path);
 
 inline bool IsTokenBreak(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '(' || c == ')' || c == '"' || c == '[' ||

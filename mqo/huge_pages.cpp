@@ -1,6 +1,7 @@
 #include "mqo/huge_pages.h"
 
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <mutex>
@@ -52,26 +53,9 @@ KeptBlocks& Kept() {
   return kept;
 }
 
-}  // namespace
-
-void AdviseHugePages(void* data, std::size_t bytes) {
-#ifdef MADV_HUGEPAGE
-  if (bytes < 2 * kHugePage) return;
-  // Only the whole huge pages inside the buffer: advice must not reach
-  // memory that belongs to someone else.
-  const std::uintptr_t begin = (reinterpret_cast<std::uintptr_t>(data) + kHugePage - 1) & ~(kHugePage - 1);
-  const std::uintptr_t end = (reinterpret_cast<std::uintptr_t>(data) + bytes) & ~(kHugePage - 1);
-  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-#else
-  (void)data;
-  (void)bytes;
-#endif
-}
-
-void* AllocateHugeBlock(std::size_t bytes) {
-  const std::size_t length = RoundUpToHugePage(bytes);
-  if (length < bytes) return nullptr;
-  if (void* kept = Kept().Take(length)) return kept;
+// length bytes mapped on a huge-page boundary, length a multiple of the page
+// size; advised huge from the start for advised bytes. Null on failure.
+void* MapAligned(std::size_t length, std::size_t advised) {
   // Map one huge page more than needed and give back the ends that stick out
   // of the aligned part.
   void* mapped = mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -83,13 +67,37 @@ void* AllocateHugeBlock(std::size_t bytes) {
   const std::uintptr_t mappedEnd = start + length + kHugePage;
   if (mappedEnd > tail) munmap(reinterpret_cast<void*>(tail), mappedEnd - tail);
 #ifdef MADV_HUGEPAGE
-  madvise(reinterpret_cast<void*>(aligned), length, MADV_HUGEPAGE);
+  if (advised > 0) madvise(reinterpret_cast<void*>(aligned), advised, MADV_HUGEPAGE);
 #endif
   return reinterpret_cast<void*>(aligned);
+}
+
+std::size_t RoundUpToPage(std::size_t bytes) {
+  static const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+  return (bytes + page - 1) / page * page;
+}
+
+}  // namespace
+
+void* AllocateHugeBlock(std::size_t bytes) {
+  const std::size_t length = RoundUpToHugePage(bytes);
+  if (length < bytes) return nullptr;
+  if (void* kept = Kept().Take(length)) return kept;
+  return MapAligned(length, length);
 }
 
 void FreeHugeBlock(void* block, std::size_t bytes) {
   if (!block) return;
   const std::size_t length = RoundUpToHugePage(bytes);
   if (!Kept().Keep(block, length)) munmap(block, length);
+}
+
+void* AllocateListBlock(std::size_t bytes) {
+  const std::size_t length = RoundUpToPage(bytes);
+  if (length < bytes) return nullptr;
+  return MapAligned(length, bytes & ~(kHugePage - 1));
+}
+
+void FreeListBlock(void* block, std::size_t bytes) {
+  if (block) munmap(block, RoundUpToPage(bytes));
 }

@@ -1,15 +1,29 @@
 #include "mqo/loader.h"
 
+#include <cstring>
 #include <new>
 
 #include "mqo/name_copy.h"
+#include "mqo/plain_lines.h"
+
+namespace {
+
+// Large enough that a read costs little per byte, small enough that a load's
+// peak memory stays where reading line by line has it.
+constexpr std::size_t kBlockBytes = 64 * 1024;
+
+}  // namespace
 
 LoaderMQO::LoaderMQO(const DocumentMQO& initial, FILE* file)
     : file(file), separator(new AsciiFileString(file)), document(initial) {}
 
 LoaderMQO::~LoaderMQO() { delete separator; }
 
-int LoaderMQO::Load() {
+int LoaderMQO::Load() { return LoadInBlocks(kBlockBytes); }
+
+int LoaderMQO::LoadLineByLine() { return LoadInBlocks(0); }
+
+int LoaderMQO::LoadInBlocks(std::size_t blockBytes) {
   // The file's length bounds every binary skip and every reservation; it is
   // measured once and the position put back where the caller left it.
   fileSize_ = -1;
@@ -18,24 +32,67 @@ int LoaderMQO::Load() {
     fileSize_ = std::ftell(file);
     if (std::fseek(file, start, SEEK_SET) != 0) fileSize_ = -1;
   }
+  // Reading ahead needs a stream that can be put back behind the last line.
+  if (blockBytes > 0 && fileSize_ >= 0) lines_.Begin(file, blockBytes, fileSize_ - start);
+  int code = 0;
   try {
     ReadHeader();
     ReadChunks();
-  } catch (int code) {
-    return code;
+  } catch (int raised) {
+    code = raised;
   } catch (const std::bad_alloc&) {
     // A document too big for the memory left is a failed read, not a crash.
-    return -1;
+    code = -1;
   }
-  return 0;
+  lines_.End();
+  return code;
 }
 
 DocumentMQO LoaderMQO::GetDocument() const { return document; }
 
+int LoaderMQO::ReadLine() {
+  char* begin;
+  char* end;
+  if (!lines_.On() || !lines_.Peek(begin, end)) {
+    if (!lines_.On()) return separator->ReadLine();
+    separator->count = -1;
+    return -1;
+  }
+  lines_.Consume(end);
+  // The split reads up to a NUL, as it does behind fgets.
+  const char saved = *end;
+  *end = '\0';
+  const int n = separator->Separate(begin);
+  *end = saved;
+  return n;
+}
+
 int LoaderMQO::NextLine() {
-  const int n = separator->ReadLine();
+  const int n = ReadLine();
   if (n < 0) throw -2;
   return n;
+}
+
+bool LoaderMQO::ReadPlainVertex(VertexMQO& vertex) {
+  return lines_.On() && TakeLine(ScanVertexLine(lines_.Data(), vertex));
+}
+
+bool LoaderMQO::ReadPlainFace(FaceMQO& face) {
+  return lines_.On() && TakeLine(ScanFaceLine(lines_.Data(), document.numMaterials, face));
+}
+
+// Moves past the line whose tokens a scan found to end at tokensEnd, if it
+// is one that fgets would return whole: its line feed is in the data read,
+// and within the 8190 bytes of one call.
+bool LoaderMQO::TakeLine(const char* tokensEnd) {
+  if (!tokensEnd) return false;
+  const char* begin = lines_.Data();
+  const char* dataEnd = begin + lines_.Available();
+  const char* lf = tokensEnd;
+  if (*lf != '\n' && *++lf != '\n') lf = static_cast<const char*>(std::memchr(lf, '\n', dataEnd - lf + 1));
+  if (lf == dataEnd || lf - begin >= static_cast<long>(BlockReader::kMaxLine)) return false;
+  lines_.Consume(lf + 1);
+  return true;
 }
 
 bool LoaderMQO::TokenIs(long long index, const char* text) const {
@@ -55,16 +112,16 @@ float LoaderMQO::FloatAt(long long index) const {
 
 long LoaderMQO::BytesLeft() const {
   if (fileSize_ < 0) return -1;
-  const long position = std::ftell(file);
+  const long position = lines_.On() ? lines_.Position() : std::ftell(file);
   if (position < 0) return -1;
   return position < fileSize_ ? fileSize_ - position : 0;
 }
 
 bool LoaderMQO::ReadHeader() {
   AsciiFileString& s = *separator;
-  s.ReadLine();
+  ReadLine();
   if (!s.IsKeyword("Metasequoia", 2) || !s.IsToken(1, "Document")) throw -3;
-  s.ReadLine();
+  ReadLine();
   if (!s.IsKeyword("Format", 4) || !s.IsToken(1, "Text") || !s.IsToken(2, "Ver") || s.GetDouble(3) != 1.0)
     throw -4;
   return true;
@@ -73,7 +130,7 @@ bool LoaderMQO::ReadHeader() {
 bool LoaderMQO::ReadChunks() {
   AsciiFileString& s = *separator;
   for (;;) {
-    const int n = s.ReadLine();
+    const int n = ReadLine();
     if (n < 0) return true;  // there is no end marker: the file's end is the end
     if (n == 0) continue;
     if (s.IsKeyword("Scene", 2)) {
@@ -129,6 +186,7 @@ void LoaderMQO::SkipBinaryOfLine(int tokenCount) {
 bool LoaderMQO::SkipBinary(int size) {
   // fseek past the end succeeds on its own, so the size is checked against
   // the bytes the file really has left.
+  if (!lines_.HandBack()) throw -1;
   if (size < 0) throw -1;
   const long left = BytesLeft();
   if (left >= 0 && size > left) throw -1;

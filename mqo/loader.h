@@ -6,8 +6,10 @@
 // never reserves more memory than the bytes left in the file can justify.
 // The stream is borrowed: the caller opens it ("rb") and closes it.
 
+#include <cstddef>
 #include <cstdio>
 
+#include "mqo/block_reader.h"
 #include "mqo/document.h"
 #include "mqo/string_separator.h"
 
@@ -23,7 +25,14 @@ class LoaderMQO {
   LoaderMQO(const LoaderMQO&) = delete;
   LoaderMQO& operator=(const LoaderMQO&) = delete;
 
+  // Reads the stream in blocks of 64 KiB. A stream that cannot
+  // seek is read line by line.
   int Load();
+  // The same reading with blocks of blockBytes (the tests try small ones),
+  // and line by line through the tokenizer's own ReadLine: all three give the
+  // same document, result code and stream position.
+  int LoadInBlocks(std::size_t blockBytes);
+  int LoadLineByLine();
   DocumentMQO GetDocument() const;  // a full copy, cheap (shared until changed)
 
   // The chunk readers; a failure is raised as an int result code.
@@ -46,7 +55,13 @@ class LoaderMQO {
   DocumentMQO document;
 
  private:
-  int NextLine();  // the next line's token count; end of file raises -2
+  int ReadLine();  // the next line's token count, -1 at end of file
+  int NextLine();  // the same; end of file raises -2
+  // The next line when it has one of the two common shapes (plain_lines.h);
+  // false, reading nothing, for any other line.
+  bool ReadPlainVertex(VertexMQO& vertex);
+  bool ReadPlainFace(FaceMQO& face);
+  bool TakeLine(const char* tokensEnd);
   bool TokenIs(long long index, const char* text) const;
   int IntAt(long long index) const;
   float FloatAt(long long index) const;
@@ -56,4 +71,5 @@ class LoaderMQO {
   void ReadBVertexData(ObjectMQO& object, int n);
 
   long fileSize_ = -1;  // measured once by Load
+  BlockReader lines_;   // on during a Load in blocks
 };

@@ -83,15 +83,20 @@ bool LoaderMQO::ReadObjectChunk(ObjectMQO& object) {
 
 bool LoaderMQO::ReadVertexChunk(ObjectMQO& object) {
   AsciiFileString& s = *separator;
-  for (int a = NextLine(); !s.IsKeyword("}", 1); a = NextLine()) {
-    if (a < 3) continue;
+  for (;;) {
     VertexMQO v;
+    if (ReadPlainVertex(v)) {
+      object.AddVertex(v);
+      continue;
+    }
+    const int a = NextLine();
+    if (s.IsKeyword("}", 1)) return true;
+    if (a < 3) continue;
     v.x = s.GetFloat(0);
     v.y = s.GetFloat(1);
     v.z = s.GetFloat(2);
     object.AddVertex(v);
   }
-  return true;
 }
 
 bool LoaderMQO::ReadVertexAttrChunk(ObjectMQO& object) {
@@ -149,6 +154,7 @@ bool LoaderMQO::ReadBVertexChunk(ObjectMQO& object) {
 // the reservation never exceeds what the bytes left can hold.
 void LoaderMQO::ReadBVertexData(ObjectMQO& object, int n) {
   if (n <= 0) return;
+  if (!lines_.HandBack()) throw -1;
   ReserveFor(object.vertices, n, BytesLeft(), kBVertexBytes);
   constexpr int kBatch = 1024;
   unsigned char bytes[kBatch * kBVertexBytes];
@@ -168,10 +174,16 @@ void LoaderMQO::ReadBVertexData(ObjectMQO& object, int n) {
 }
 
 bool LoaderMQO::ReadFaceChunk(ObjectMQO& object) {
-  for (int a = NextLine(); !separator->IsKeyword("}", 1); a = NextLine()) {
+  for (;;) {
+    FaceMQO face;
+    if (ReadPlainFace(face)) {
+      object.AddFace(face);
+      continue;
+    }
+    const int a = NextLine();
+    if (separator->IsKeyword("}", 1)) return true;
     if (a > 0) ReadFaceLine(object, a);
   }
-  return true;
 }
 
 // One line "n V(i...) [M(m)] [UV(u v ...)] [COL(c...)]". Positions are

@@ -12,6 +12,10 @@
 
 template <class T>
 class SharedList {
+  // A large list is filled right away by the reader: huge pages make that
+  // much cheaper (see huge_pages.h).
+  using Items = std::vector<T, ListAllocator<T>>;
+
  public:
   int size() const { return items_ ? static_cast<int>(items_->size()) : 0; }
   bool empty() const { return size() == 0; }
@@ -23,14 +27,7 @@ class SharedList {
   // Writable access to element i; the storage is unshared first.
   T& Mutable(int i) { return Own()[static_cast<std::size_t>(i)]; }
   T& back() { return Own().back(); }
-  // A large reservation is filled right away by the reader: huge pages make
-  // that much cheaper (see huge_pages.h).
-  void reserve(std::size_t n) {
-    std::vector<T>& items = Own();
-    const std::size_t before = items.capacity();
-    items.reserve(n);
-    if (items.capacity() != before) AdviseHugePages(items.data(), items.capacity() * sizeof(T));
-  }
+  void reserve(std::size_t n) { Own().reserve(n); }
   std::size_t capacity() const { return items_ ? items_->capacity() : 0; }
   void shrink_to_fit() {
     if (items_) Own().shrink_to_fit();
@@ -40,13 +37,13 @@ class SharedList {
   bool SharesStorageWith(const SharedList& other) const { return items_ && items_ == other.items_; }
 
  private:
-  std::vector<T>& Own() {
+  Items& Own() {
     if (!items_)
-      items_ = std::make_shared<std::vector<T>>();
+      items_ = std::make_shared<Items>();
     else if (items_.use_count() > 1)
-      items_ = std::make_shared<std::vector<T>>(*items_);
+      items_ = std::make_shared<Items>(*items_);
     return *items_;
   }
 
-  std::shared_ptr<std::vector<T>> items_;
+  std::shared_ptr<Items> items_;
 };

@@ -54,4 +54,19 @@ TEST(HugePageAllocator, VectorsGrowAcrossTheThresholdKeepingTheirContents) {
   EXPECT_EQ(ints.back(), 1);
 }
 
+TEST(ListBlocks, AreAlignedAndHoldEveryByteOfAnUnevenRequest) {
+  // Mapped to the page after the request, not to the next huge page.
+  for (std::size_t bytes : {kHugeBlockBytes, (std::size_t{5} << 20) + 12345}) {
+    unsigned char* block = static_cast<unsigned char*>(AllocateListBlock(bytes));
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(block) % kHugePage, 0u);
+    std::memset(block, 0x5A, bytes);
+    EXPECT_EQ(block[bytes - 1], 0x5A);
+    FreeListBlock(block, bytes);
+  }
+  std::vector<double, ListAllocator<double>> list(10, 1.5);
+  list.reserve(kHugeBlockBytes / sizeof(double) + 1);  // from the heap into a list block
+  EXPECT_EQ(list[9], 1.5);
+}
+
 }  // namespace

@@ -1,37 +1,29 @@
 #pragma once
 // Helpers for the reader's tests: run LoaderMQO over bytes built in the test.
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "mqo/loader.h"
+#include "reading_diff.h"
 
 struct LoadResult {
   int code;
   DocumentMQO document;
 };
 
-// How the bytes reach the reader: a memory stream (fmemopen, where fseek
-// cannot pass the end) or a real temporary file (where it can).
-enum class Stream { kMemory, kFile };
-
+// Reads the bytes with Load, and checks on the way that reading them line by
+// line and in tiny blocks gives the same result: every document of the
+// reader's tests is also a case of the block reading's differential test.
 inline LoadResult LoadBytes(const std::string& bytes, Stream kind = Stream::kMemory) {
-  // An exact-size heap copy, so that a read past the end is seen by ASan.
-  std::vector<char> buffer(bytes.begin(), bytes.end());
-  FILE* f = nullptr;
-  if (kind == Stream::kMemory && !buffer.empty()) {
-    f = fmemopen(buffer.data(), buffer.size(), "rb");
-  } else {
-    f = std::tmpfile();
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::rewind(f);
-  }
-  LoaderMQO loader(DocumentMQO{}, f);
-  const int code = loader.Load();
-  LoadResult result{code, loader.GetDocument()};
-  std::fclose(f);
-  return result;
+  const Reading lineByLine = ReadBytes(bytes, 0, kind);
+  EXPECT_EQ(ReadingDifference(lineByLine, ReadBytes(bytes, 1, kind)), "") << "blocks of 1 byte";
+  const Reading loaded = ReadBytesWith(bytes, kind, [](LoaderMQO& loader) { return loader.Load(); });
+  EXPECT_EQ(ReadingDifference(lineByLine, loaded), "") << "Load";
+  return LoadResult{loaded.code, loaded.document};
 }
 
 inline const char kHeader[] = "Metasequoia Document\nFormat Text Ver 1.0\n";

@@ -1,0 +1,33 @@
+// Reads arbitrary bytes line by line and in blocks of several sizes, and
+// stops at the first difference between the readings: result code, any
+// field of the document, or where the stream was left.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "tests/mqo/reading_diff.h"
+
+namespace {
+
+void Check(const Reading& lineByLine, const Reading& other, const char* what, std::size_t block) {
+  const std::string difference = ReadingDifference(lineByLine, other);
+  if (difference.empty()) return;
+  std::fprintf(stderr, "%s %zu: %s\n", what, block, difference.c_str());
+  std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string bytes(reinterpret_cast<const char*>(data), size);
+  const Reading lineByLine = ReadBytes(bytes, 0, Stream::kMemory);
+  // Tiny blocks end inside every line; the size-dependent one moves the
+  // block ends from input to input; Load reads small inputs in one block.
+  for (const std::size_t block : {std::size_t{1}, std::size_t{13}, 2 + size % 97})
+    Check(lineByLine, ReadBytes(bytes, block, Stream::kMemory), "blocks of", block);
+  Check(lineByLine, ReadBytesWith(bytes, Stream::kMemory, [](LoaderMQO& loader) { return loader.Load(); }), "Load",
+        0);
+  return 0;
+}
