@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/frame.h"
+#include "model/display_list.h"
 
 namespace {
 
@@ -38,11 +39,9 @@ std::vector<bool> DrawnVertices(const ObjectMQO& object) {
   const int vertexCount = object.vertices.size();
   std::vector<bool> drawn(vertexCount, false);
   for (const FaceMQO& face : object.faces) {
-    const int corners = std::min(face.numVertices, 4);
+    // A polygon of fewer than three corners covers no pixel.
+    const int corners = DrawnCorners(face, vertexCount);
     if (corners < 3) continue;
-    bool inRange = true;
-    for (int k = 0; k < corners; ++k) inRange = inRange && face.vertexIndex[k] >= 0 && face.vertexIndex[k] < vertexCount;
-    if (!inRange) continue;
     for (int k = 0; k < corners; ++k) drawn[face.vertexIndex[k]] = true;
   }
   return drawn;

@@ -74,18 +74,11 @@ bool SetFaceMaterial(int material, int materialCount, TextureState& texture) {
   return textured;
 }
 
-// A face naming a vertex the object does not have is left out whole.
-bool CornersInRange(const FaceMQO& face, int cornerCount, int vertexCount) {
-  for (int k = 0; k < cornerCount; ++k)
-    if (face.vertexIndex[k] < 0 || face.vertexIndex[k] >= vertexCount) return false;
-  return true;
-}
-
 void DrawObject(const ObjectMQO& object, int materialCount, TextureState& texture) {
   const int vertexCount = object.vertices.size();
   for (const FaceMQO& face : object.faces) {
-    const int corners = std::clamp(face.numVertices, 0, 4);
-    if (!CornersInRange(face, corners, vertexCount)) continue;
+    const int corners = DrawnCorners(face, vertexCount);
+    if (corners == 0) continue;
     const bool textured = SetFaceMaterial(face.material, materialCount, texture);
     glBegin(GL_POLYGON);
     for (int k = 0; k < corners; ++k) {
@@ -98,6 +91,14 @@ void DrawObject(const ObjectMQO& object, int materialCount, TextureState& textur
 }
 
 }  // namespace
+
+int DrawnCorners(const FaceMQO& face, int vertexCount) {
+  const int corners = std::clamp(face.numVertices, 0, 4);
+  // A face naming a vertex the object does not have is left out whole.
+  for (int k = 0; k < corners; ++k)
+    if (face.vertexIndex[k] < 0 || face.vertexIndex[k] >= vertexCount) return 0;
+  return corners;
+}
 
 void BuildDisplayList() {
   int objectCount = 0;

@@ -4,4 +4,10 @@
 // their object lacks are left out; a material index past the table draws
 // the face as one without material.
 
+#include "mqo/object.h"
+
 void BuildDisplayList();
+
+// The corners of the face that the list draws: its first four, or none when
+// one of them names a vertex outside the object's vertexCount.
+int DrawnCorners(const FaceMQO& face, int vertexCount);
