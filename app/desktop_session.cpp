@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "mqo/diagnostics.h"
+#include "base/diagnostics.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "app/desktop_session.h"
-#include "mqo/diagnostics.h"
+#include "base/diagnostics.h"
 
 namespace {
 

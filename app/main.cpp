@@ -10,7 +10,7 @@
 #include "app/physics.h"
 #include "app/startup.h"
 #include "app/view_control.h"
-#include "mqo/diagnostics.h"
+#include "base/diagnostics.h"
 
 int main(int argc, char** argv) {
   if (PrintInformationAsked(argc, argv)) return 0;

@@ -18,7 +18,7 @@
 #include "model/display_list.h"
 #include "model/material_textures.h"
 #include "model/model_loading.h"
-#include "mqo/diagnostics.h"
+#include "base/diagnostics.h"
 
 namespace {
 

@@ -38,11 +38,11 @@
 #include <jpeglib.h>
 
 #include "app/frame.h"
-#include "app/headless_context.h"
+#include "thumbnailer/headless_context.h"
 #include "app/physics.h"
 #include "app/startup.h"
-#include "app/thumbnail_view.h"
-#include "app/thumbnailer.h"
+#include "thumbnailer/thumbnail_view.h"
+#include "thumbnailer/thumbnailer.h"
 #include "app/view_control.h"
 #include "image/bmp_manager.h"
 #include "image/jpeg_manager.h"

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <new>
 
-#include "mqo/huge_pages.h"
-#include "mqo/regular_file.h"
+#include "base/huge_pages.h"
+#include "base/regular_file.h"
 
 CImageManager::CImageManager()
     : m_fileName{}, m_rgbRows(nullptr), m_alphaRows(nullptr), m_planeKind(0), m_width(0), m_height(0) {}

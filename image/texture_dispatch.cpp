@@ -9,7 +9,7 @@
 #include "image/png_manager.h"
 #include "image/texture_lookup.h"
 #include "image/tga_manager.h"
-#include "mqo/diagnostics.h"
+#include "base/diagnostics.h"
 #include "mqo/material.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "mqo/regular_file.h"
+#include "base/regular_file.h"
 
 namespace {
 

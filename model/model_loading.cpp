@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "mqo/diagnostics.h"
+#include "base/diagnostics.h"
 
 // The reader lives for the whole run: the texture and display-list builders
 // ask it again for the model's counts. The exit handler deletes it.

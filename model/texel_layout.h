@@ -10,7 +10,7 @@
 
 #include <vector>
 
-#include "mqo/huge_pages.h"
+#include "base/huge_pages.h"
 #include "mqo/material.h"
 
 class CImageManager;

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "mqo/huge_pages.h"
+#include "base/huge_pages.h"
 
 template <class T>
 class SharedList {

@@ -1,4 +1,4 @@
-#include "app/thumbnail_picture.h"
+#include "thumbnailer/thumbnail_picture.h"
 
 #include <png.h>
 #include <sys/stat.h>

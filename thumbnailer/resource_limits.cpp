@@ -1,11 +1,11 @@
-#include "app/resource_limits.h"
+#include "thumbnailer/resource_limits.h"
 
 #include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
 
-#include "app/thumbnail_picture.h"
+#include "thumbnailer/thumbnail_picture.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define LUMENSPIN_ADDRESS_SANITIZER 1

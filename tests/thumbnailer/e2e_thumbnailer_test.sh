@@ -9,7 +9,7 @@
 set -u
 bin=$1 samples=$2 corpus=$3
 export E2E_LSAN_SUPPRESSIONS=$4
-. "$(dirname "$0")/e2e_lib.sh"
+. "$(dirname "$0")/../app/e2e_lib.sh"
 e2e_init
 unset DISPLAY WAYLAND_DISPLAY
 preload=$(e2e_driver_preload)

@@ -1,4 +1,4 @@
-#include "app/headless_context.h"
+#include "thumbnailer/headless_context.h"
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>

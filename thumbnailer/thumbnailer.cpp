@@ -1,4 +1,4 @@
-#include "app/thumbnailer.h"
+#include "thumbnailer/thumbnailer.h"
 
 #include <GL/gl.h>
 #include <unistd.h>
@@ -10,13 +10,13 @@
 #include <vector>
 
 #include "app/fixed_gl_state.h"
-#include "app/headless_context.h"
-#include "app/thumbnail_picture.h"
-#include "app/thumbnail_view.h"
+#include "thumbnailer/headless_context.h"
+#include "thumbnailer/thumbnail_picture.h"
+#include "thumbnailer/thumbnail_view.h"
 #include "model/display_list.h"
 #include "model/material_textures.h"
 #include "model/model_loading.h"
-#include "mqo/regular_file.h"
+#include "base/regular_file.h"
 
 namespace {
 

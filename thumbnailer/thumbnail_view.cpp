@@ -1,4 +1,4 @@
-#include "app/thumbnail_view.h"
+#include "thumbnailer/thumbnail_view.h"
 
 #include <GL/gl.h>
 

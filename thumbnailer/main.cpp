@@ -9,8 +9,8 @@
 #include <new>
 #include <string>
 
-#include "app/resource_limits.h"
-#include "app/thumbnailer.h"
+#include "thumbnailer/resource_limits.h"
+#include "thumbnailer/thumbnailer.h"
 
 namespace {
 

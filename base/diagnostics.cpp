@@ -1,4 +1,4 @@
-#include "mqo/diagnostics.h"
+#include "base/diagnostics.h"
 
 #include <errno.h>
 

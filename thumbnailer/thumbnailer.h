@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/thumbnail_view.h"
+#include "thumbnailer/thumbnail_view.h"
 
 constexpr int kDefaultThumbnailSize = 256;
 constexpr int kMaxThumbnailSize = 1024;  // the largest size file managers ask for

@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "app/thumbnail_picture.h"
-#include "app/thumbnail_view.h"
+#include "thumbnailer/thumbnail_picture.h"
+#include "thumbnailer/thumbnail_view.h"
 
 namespace {
 

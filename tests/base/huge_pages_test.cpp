@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "mqo/huge_pages.h"
+#include "base/huge_pages.h"
 
 namespace {
 
