@@ -13,6 +13,7 @@
 LoaderMQO* g_loader = nullptr;
 ObjectMQO g_objects[kMaxModelSlots];
 MaterialMQO g_materials[kMaxModelSlots];
+bool g_newerFormats = false;
 
 namespace {
 
@@ -78,6 +79,7 @@ int LoadModel(const char* path) {
 
 int LoadModelFromStream(FILE* fp) {
   g_loader = new LoaderMQO(DocumentMQO(), fp);
+  g_loader->SetNewerFormats(g_newerFormats);
   const int result = g_loader->Load();
   if (result == 0) {
     // One copy of the document; its lists are shared with the reader's until

@@ -13,6 +13,9 @@ constexpr int kMaxModelSlots = 256;
 extern LoaderMQO* g_loader;  // created by LoadModel, deleted by the exit handler
 extern ObjectMQO g_objects[kMaxModelSlots];
 extern MaterialMQO g_materials[kMaxModelSlots];
+// Whether the reader that LoadModel makes also reads newer documents
+// (LoaderMQO::SetNewerFormats). Off unless the user asks for it.
+extern bool g_newerFormats;
 
 // Reads the file into the tables. Returns -1 (after "Can't open mqo file.
 // [enter]" and a wait for one character) when the file cannot be opened, and

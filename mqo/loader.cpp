@@ -122,8 +122,9 @@ bool LoaderMQO::ReadHeader() {
   ReadLine();
   if (!s.IsKeyword("Metasequoia", 2) || !s.IsToken(1, "Document")) throw -3;
   ReadLine();
-  if (!s.IsKeyword("Format", 4) || !s.IsToken(1, "Text") || !s.IsToken(2, "Ver") || s.GetDouble(3) != 1.0)
-    throw -4;
+  if (!s.IsKeyword("Format", 4) || !s.IsToken(1, "Text") || !s.IsToken(2, "Ver")) throw -4;
+  const double version = s.GetDouble(3);
+  if (version != 1.0 && !(newerFormats_ && version == 1.1)) throw -4;
   return true;
 }
 

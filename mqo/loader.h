@@ -35,6 +35,11 @@ class LoaderMQO {
   int LoadLineByLine();
   DocumentMQO GetDocument() const;  // a full copy, cheap (shared until changed)
 
+  // Off by default: only "Format Text Ver 1.0" documents are read, as always.
+  // On, "Format Text Ver 1.1" documents are read too.
+  void SetNewerFormats(bool accept) { newerFormats_ = accept; }
+  bool NewerFormats() const { return newerFormats_; }
+
   // The chunk readers; a failure is raised as an int result code.
   bool ReadHeader();
   bool ReadChunks();
@@ -71,5 +76,6 @@ class LoaderMQO {
   void ReadBVertexData(ObjectMQO& object, int n);
 
   long fileSize_ = -1;  // measured once by Load
+  bool newerFormats_ = false;
   BlockReader lines_;   // on during a Load in blocks
 };
