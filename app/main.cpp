@@ -10,6 +10,7 @@
 #include "app/physics.h"
 #include "app/startup.h"
 #include "app/view_control.h"
+#include "app/window_identity.h"
 #include "base/diagnostics.h"
 
 int main(int argc, char** argv) {
@@ -29,6 +30,7 @@ int main(int argc, char** argv) {
   glutInit(&argc, argv);
   glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
   glutCreateWindow(kWindowTitle);
+  SetWindowIdentity();
   glutDisplayFunc(OnDisplay);
   glutReshapeFunc(OnReshape);
   glutMouseFunc(OnMouse);

@@ -46,6 +46,11 @@ geometry=$(xdotool getwindowgeometry "$win" | sed -n 's/ *Geometry: //p')
 [ "$geometry" = "800x600" ] || e2e_fail "window is $geometry, not 800x600"
 [ "$(readlink "/proc/$E2E_PID/cwd")" = "$(cd "$data" && pwd -P)" ] ||
   e2e_fail "the current directory is not the model's folder"
+# Docks match the window to the desktop entry by its class and process.
+props=$(xprop -id "$win" WM_CLASS _NET_WM_PID _NET_WM_ICON | grep -v '^[[:space:]]*0x')
+grep -qx 'WM_CLASS(STRING) = "lumenspin", "Lumenspin"' <<<"$props" || e2e_fail "WM_CLASS: $props"
+grep -qx "_NET_WM_PID(CARDINAL) = $E2E_PID" <<<"$props" || e2e_fail "_NET_WM_PID is not $E2E_PID: $props"
+grep -q 'Icon (48 x 48)' <<<"$props" || e2e_fail "no 48x48 picture in _NET_WM_ICON: $props"
 
 # The first frames: background, light 2's marker, three blue arrows.
 shot=$E2E_TMP/start.png
