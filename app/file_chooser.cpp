@@ -3,6 +3,7 @@
 #include <gtk/gtk.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cstdlib>
 
@@ -44,6 +45,35 @@ void FlushGtkEvents() {
   while (gtk_events_pending()) gtk_main_iteration();
 }
 
+// GTK sizes the chooser from its font and from the size it saved last, not
+// from the screen: on a 1024x768 screen it opened at 1096x822 with its
+// buttons below the bottom edge. It sets that size as the dialog is mapped;
+// right after, the size is cut down to the work area of the monitor under
+// the pointer, where a window manager puts a new window.
+void FitToMonitor(GtkWidget* dialog, gpointer) {
+  GdkDisplay* display = gtk_widget_get_display(dialog);
+  GdkMonitor* monitor = nullptr;
+  GdkSeat* seat = gdk_display_get_default_seat(display);
+  GdkDevice* pointer = seat ? gdk_seat_get_pointer(seat) : nullptr;
+  if (pointer) {
+    int x = 0, y = 0;
+    gdk_device_get_position(pointer, nullptr, &x, &y);
+    monitor = gdk_display_get_monitor_at_point(display, x, y);
+  }
+  if (monitor == nullptr) monitor = gdk_display_get_primary_monitor(display);
+  if (monitor == nullptr) return;
+  GdkRectangle area;
+  gdk_monitor_get_workarea(monitor, &area);
+  int width = 0, height = 0;
+  gtk_window_get_size(GTK_WINDOW(dialog), &width, &height);
+  // The window manager's frame needs a little room as well.
+  const int frame = 32;
+  const int fitWidth = std::max(area.width - frame, 1);
+  const int fitHeight = std::max(area.height - frame, 1);
+  if (width > fitWidth || height > fitHeight)
+    gtk_window_resize(GTK_WINDOW(dialog), std::min(width, fitWidth), std::min(height, fitHeight));
+}
+
 }  // namespace
 
 std::string WithDefaultExtension(const std::string& path) {
@@ -72,6 +102,7 @@ bool ChooseModelFile(std::string& path) {
   // Files made on Windows often carry the extension in capitals.
   gtk_file_filter_add_pattern(filter, "*.MQO");
   gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(dialog), filter);
+  g_signal_connect(dialog, "map", G_CALLBACK(FitToMonitor), nullptr);
 
   bool chosen = false;
   // Only an existing file ends the dialog; anything else leaves it open.

@@ -71,4 +71,15 @@ e2e_focus "$win"
 xdotool key q
 e2e_wait_exit
 [ "$E2E_STATUS" -eq 0 ] || e2e_fail "q ended the program with status $E2E_STATUS"
+
+# On a 1024x768 screen the chooser fits, its buttons within the screen.
+e2e_stop_xvfb
+E2E_SCREEN=1024x768x24 e2e_start_xvfb
+e2e_start "$bin"
+dialog=$(e2e_wait_window "$title") || e2e_fail "the chooser did not open on the small screen"
+fits() {
+  size=$(xdotool getwindowgeometry "$dialog" | sed -n 's/ *Geometry: //p')
+  [ "${size%x*}" -le 1024 ] && [ "${size#*x}" -le 768 ]
+}
+e2e_retry 5 fits || e2e_fail "the chooser is $size on a 1024x768 screen"
 echo "e2e_chooser_test: passed"

@@ -3,7 +3,9 @@
 # parallel never share a pointer or a keyboard focus.
 #
 #   e2e_init                      temp dir, clean-up on exit, quiet desktop env
-#   e2e_start_xvfb                own Xvfb (1280x1024x24); exports DISPLAY
+#   e2e_start_xvfb                own Xvfb (E2E_SCREEN, 1280x1024x24 unless
+#                                 set); exports DISPLAY
+#   e2e_stop_xvfb                 ends it
 #   e2e_start BINARY [ARGS...]    starts the program; stdin is a pipe that the
 #                                 test feeds with e2e_input; sets E2E_PID
 #   e2e_input TEXT                writes TEXT to the program's stdin
@@ -82,7 +84,7 @@ e2e_start_xvfb() {
   # polling xdotool disconnects) is refused.
   for attempt in 1 2 3; do
     : >"$fdfile"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -noreset -nolisten tcp 3>"$fdfile" 2>"$E2E_TMP/xvfb.log" &
+    Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN:-1280x1024x24}" -noreset -nolisten tcp 3>"$fdfile" 2>"$E2E_TMP/xvfb.log" &
     E2E_XVFB_PID=$!
     for i in $(seq 1 100); do
       [ -s "$fdfile" ] && break
@@ -103,6 +105,13 @@ e2e_start_xvfb() {
     E2E_XVFB_PID=
   done
   e2e_fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb.log")"
+}
+
+e2e_stop_xvfb() {
+  [ -n "$E2E_XVFB_PID" ] || return 0
+  kill "$E2E_XVFB_PID" 2>/dev/null || true
+  wait "$E2E_XVFB_PID" 2>/dev/null || true
+  E2E_XVFB_PID=
 }
 
 # Mesa's software driver is unloaded at exit with buffers still allocated;
