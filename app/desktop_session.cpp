@@ -34,8 +34,12 @@ void PostDiagnosticsToDesktop() {
   for (size_t i = 0; i < lines.size() && i < kMaxNoticeLines; ++i) body += (i ? "\n" : "") + lines[i];
   if (lines.size() > kMaxNoticeLines) body += "\n(" + std::to_string(lines.size() - kMaxNoticeLines) + " more)";
   // The notification service takes UTF-8 only; a CP932 file name would make
-  // the whole message invalid, so such bytes are replaced.
-  gchar* text = g_utf8_make_valid(body.c_str(), -1);
+  // the whole message invalid, so such bytes are replaced. The body is read
+  // as markup: a file name with "&" or "<" would otherwise be taken for tags
+  // or make the service refuse the whole message.
+  gchar* valid = g_utf8_make_valid(body.c_str(), -1);
+  gchar* text = g_markup_escape_text(valid, -1);
+  g_free(valid);
 
   GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
   if (bus) {

@@ -62,14 +62,15 @@ e2e_retry 20 grep -qF "lattice.tga: texture not found; looked for $E2E_TMP/Textu
   e2e_fail "the missing texture is not named on standard error"
 xdotool key --window "$win" q
 
-# Without a terminal, a model that cannot be opened is also told to the desktop.
+# Without a terminal, a model that cannot be opened is also told to the desktop,
+# its name escaped for the notification's markup.
 dbus-run-session -- bash -c '
   dbus-monitor --session interface=org.freedesktop.Notifications >"$1/notices" 2>/dev/null &
   monitor=$!
   sleep 0.5
-  "$2" "$1/gone.mqo" </dev/null >/dev/null 2>&1
+  "$2" "$1/gone <i>&</i>.mqo" </dev/null >/dev/null 2>&1
   sleep 0.5
   kill $monitor' _ "$E2E_TMP" "$bin" 2>/dev/null
-grep -q "gone.mqo: cannot open the model: No such file or directory" "$E2E_TMP/notices" ||
-  e2e_fail "no desktop notice for a model that cannot be opened"
+grep -qF "gone &lt;i&gt;&amp;&lt;/i&gt;.mqo: cannot open the model: No such file or directory" "$E2E_TMP/notices" ||
+  e2e_fail "no desktop notice, or an unescaped one, for a model that cannot be opened: $(grep gone "$E2E_TMP/notices")"
 echo "installed_files_test: passed"
