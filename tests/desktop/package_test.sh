@@ -22,15 +22,25 @@ dpkg-deb -f "$deb" Depends | grep -q 'libglut' || e2e_fail "no dependency on GLU
 dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -Eq 'preinst|postinst|prerm|postrm' && e2e_fail "maintainer scripts found"
 dpkg-deb --contents "$deb" | awk '{ print $NF }' | sed 's|^\./||' >"$E2E_TMP/contents"
 expected="usr/bin/lumenspin usr/share/applications/lumenspin.desktop usr/share/mime/packages/lumenspin.xml
-  usr/share/icons/hicolor/scalable/apps/lumenspin.svg usr/share/man/man1/lumenspin.1
-  usr/share/metainfo/org.lumenspin.Lumenspin.metainfo.xml usr/share/doc/lumenspin/copyright"
-[ "$thumbnailer" = yes ] && expected="$expected usr/bin/lumenspin-thumbnailer"
+  usr/share/icons/hicolor/scalable/apps/lumenspin.svg usr/share/man/man1/lumenspin.1.gz
+  usr/share/metainfo/org.lumenspin.Lumenspin.metainfo.xml usr/share/doc/lumenspin/copyright
+  usr/share/doc/lumenspin/changelog.gz"
+[ "$thumbnailer" = yes ] &&
+  expected="$expected usr/bin/lumenspin-thumbnailer usr/share/man/man1/lumenspin-thumbnailer.1.gz"
 for path in $expected; do
   grep -qx "$path" "$E2E_TMP/contents" || e2e_fail "the package lacks $path"
 done
 
+# Debian's own checks: no error and no warning from lintian, none at all
+# from mandoc on the manual pages.
+lintian --pedantic --allow-root "$deb" >"$E2E_TMP/lintian.log" 2>&1
+grep -E '^[EW]: ' "$E2E_TMP/lintian.log" && e2e_fail "lintian: $(cat "$E2E_TMP/lintian.log")"
 root=$E2E_TMP/root
 dpkg-deb -x "$deb" "$root" || e2e_fail "cannot extract the package"
+for page in "$root"/usr/share/man/man1/*.1.gz; do
+  zcat "$page" | mandoc -Tlint >"$E2E_TMP/mandoc.log" 2>&1
+  [ -s "$E2E_TMP/mandoc.log" ] && e2e_fail "mandoc on $(basename "$page"): $(cat "$E2E_TMP/mandoc.log")"
+done
 "$root/usr/bin/lumenspin" --version >/dev/null || e2e_fail "the packaged viewer does not run"
 if [ "$thumbnailer" = yes ]; then
   # The packaged binary is stripped, so leaks inside the graphics driver can no
