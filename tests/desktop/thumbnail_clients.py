@@ -40,8 +40,12 @@ def by_gnome(models):
     factory = GnomeDesktop.DesktopThumbnailFactory.new(GnomeDesktop.DesktopThumbnailSize.NORMAL)
     results = {}
     for model in models:
+        uri = uri_of(model)
+        if not factory.can_thumbnail(uri, MIME, int(os.stat(model).st_mtime)):
+            results[model] = "the factory knows no thumbnailer for " + MIME
+            continue
         try:
-            results[model] = factory.generate_thumbnail(uri_of(model), MIME, None)
+            results[model] = factory.generate_thumbnail(uri, MIME, None)
         except GLib.Error as error:
             results[model] = error.message
     return results
