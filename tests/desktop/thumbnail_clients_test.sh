@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The package installed as a user installs it, and the thumbnails that the
 # desktop's own clients make with it: GNOME's thumbnail factory (which runs
-# every thumbnailer in a bubblewrap sandbox), for the sample model and every
-# Format Text Ver 1.0 model of the corpus.
+# every thumbnailer in a bubblewrap sandbox) and XFCE's tumbler (over the
+# session bus), each for the sample model and every Format Text Ver 1.0
+# model of the corpus.
 #   thumbnail_clients_test.sh BUILD_DIR SAMPLES_DIR CORPUS_DIR
 # As root apt installs the package (and removes it again afterwards, unless
 # the machine had it before). Otherwise the install is staged below a
@@ -61,6 +62,10 @@ if [ $gnome = yes ]; then
     failed=yes
   fi
 fi
-[ $gnome = yes ] || exit 77
+# Tumbler opens OUTPUT itself and reads the picture through the descriptor
+# it holds: only a picture written into that very file reaches it.
+E2E_ERR=$E2E_TMP/tumbler.log
+dbus-run-session -- "$client" "$here/thumbnail_clients.py" tumbler "${models[@]}" 2>"$E2E_ERR" ||
+  failed=yes
 [ -z "$failed" ] || e2e_fail "not every model has a thumbnail"
 echo "thumbnail_clients_test: passed"
