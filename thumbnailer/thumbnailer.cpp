@@ -13,7 +13,6 @@
 #include "thumbnailer/headless_context.h"
 #include "thumbnailer/thumbnail_picture.h"
 #include "thumbnailer/thumbnail_view.h"
-#include "model/display_list.h"
 #include "model/material_textures.h"
 #include "model/model_loading.h"
 #include "base/regular_file.h"
@@ -46,10 +45,11 @@ bool ReadThumbnailModel(const char* input, ThumbnailView& view, std::string& rea
 }
 
 bool RenderThumbnail(const ThumbnailView& view, const char* output, int size, std::string& reason) {
-  // The viewer's fixed state, textures and list, as its InitGL makes them.
+  // The viewer's fixed state and textures, as its InitFixedGLState and
+  // LoadMaterialTextures make them; the faces are drawn directly, lit by
+  // their own normals.
   InitFixedGLState();
   LoadMaterialTextures();
-  BuildDisplayList();
   const int pixels = size * kSupersampling;
   DrawThumbnail(view, pixels);
   std::vector<unsigned char> rgba(static_cast<size_t>(pixels) * pixels * 4);
@@ -58,6 +58,14 @@ bool RenderThumbnail(const ThumbnailView& view, const char* output, int size, st
   glReadPixels(0, 0, pixels, pixels, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
   glReadPixels(0, 0, pixels, pixels, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
   const std::vector<unsigned char> picture = ResolveThumbnail(rgba.data(), depth.data(), size, kSupersampling);
+  // A blank picture would pass for a model of nothing: faces without area,
+  // cut out whole by their alpha, or too small for a pixel.
+  bool drawn = false;
+  for (size_t i = 3; i < picture.size() && !drawn; i += 4) drawn = picture[i] != 0;
+  if (!drawn) {
+    reason = "nothing was drawn: every face has no area, is cut out by its alpha or is smaller than a pixel";
+    return false;
+  }
   return WritePngFile(output, picture, size, reason);
 }
 
