@@ -5,6 +5,7 @@
 // drawn corners, centred, with the same small margin on either side.
 
 #include "mqo/object.h"
+#include "thumbnailer/embedded_picture.h"
 
 constexpr double kThumbnailYawDegrees = 45.0;    // from the front (+Z) towards the right (+X)
 constexpr double kThumbnailPitchDegrees = 30.0;  // above the horizon
@@ -25,6 +26,9 @@ struct ThumbnailView {
   double farPlane = 2.0;
   // The frustum's left, right, bottom and top edges at distance 1.
   double window[4] = {-1, 1, -1, 1};
+  // The document's own picture, shown instead of the drawing when a texture
+  // it names cannot be read (ReadThumbnailModel finds it).
+  EmbeddedPicture embedded;
 
   void ToScene(const VertexMQO& v, double out[3]) const {
     out[0] = (v.x - centre[0]) * scale;

@@ -10,9 +10,11 @@
 #include <vector>
 
 #include "app/fixed_gl_state.h"
+#include "thumbnailer/embedded_picture.h"
 #include "thumbnailer/headless_context.h"
 #include "thumbnailer/thumbnail_picture.h"
 #include "thumbnailer/thumbnail_view.h"
+#include "model/display_list.h"
 #include "model/material_textures.h"
 #include "model/model_loading.h"
 #include "base/regular_file.h"
@@ -33,6 +35,16 @@ bool ReadModel(const char* input, std::string& reason) {
   return result == 0;
 }
 
+// True when a material names a texture or an alpha plane that did not load.
+bool SomeTextureMissing() {
+  for (int i = 0; i < MaterialSlots(); ++i) {
+    const MaterialMQO& m = g_materials[i];
+    if ((m.textureName[0] && !m.textureLoaded) || (m.textureLoaded && m.alphaPlaneName[0] && !m.alphaLoaded))
+      return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 bool ReadThumbnailModel(const char* input, ThumbnailView& view, std::string& reason) {
@@ -41,6 +53,7 @@ bool ReadThumbnailModel(const char* input, ThumbnailView& view, std::string& rea
     reason = "the document has no face to draw";
     return false;
   }
+  view.embedded = ReadEmbeddedPicture(input);
   return true;
 }
 
@@ -50,6 +63,10 @@ bool RenderThumbnail(const ThumbnailView& view, const char* output, int size, st
   // their own normals.
   InitFixedGLState();
   LoadMaterialTextures();
+  // Without some of its textures the drawing would lack the model's own
+  // colours, which the document's picture shows.
+  if (!view.embedded.rgb.empty() && SomeTextureMissing())
+    return WritePngFile(output, ScaleEmbeddedPicture(view.embedded, size), size, reason);
   const int pixels = size * kSupersampling;
   DrawThumbnail(view, pixels);
   std::vector<unsigned char> rgba(static_cast<size_t>(pixels) * pixels * 4);

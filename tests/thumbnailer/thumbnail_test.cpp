@@ -8,10 +8,13 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "model/model_loading.h"
 #include "thumbnailer/thumbnail_picture.h"
 #include "thumbnailer/thumbnail_view.h"
 #include "thumbnailer/thumbnailer.h"
@@ -204,6 +207,29 @@ TEST(Thumbnail, DegenerateModelsAreDrawnOrRefusedNeverBlank) {
     EXPECT_EQ(t.made, t.AnyDrawn()) << c.what << (t.made ? ": blank picture" : ": a file was written");
     if (!t.made) EXPECT_FALSE(t.reason.empty()) << c.what;
   }
+}
+
+std::string FileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A newer document carries its own picture, textures included: shown when
+// its texture cannot be read (as in a sandbox that holds the model alone),
+// not when the texture is there.
+TEST(Thumbnail, EmbeddedPictureStandsInForMissingTextures) {
+  const std::string folder = CORPUS_DIR "/lsbattle/resources/img/cube/";
+  const std::string document = FileBytes(folder + "cube.mqo");
+  ASSERT_FALSE(document.empty());
+  g_newerFormats = true;
+  const Thumbnail alone(document, 64);
+  const Thumbnail textured(document, 64, {{"check.png", FileBytes(folder + "check.png")}});
+  g_newerFormats = false;
+  ASSERT_TRUE(alone.made) << alone.reason;
+  for (size_t i = 3; i < alone.rgba.size(); i += 4) ASSERT_EQ(alone.rgba[i], 255) << i;
+  EXPECT_EQ(std::vector<int>(alone.rgba.begin(), alone.rgba.begin() + 3), (std::vector<int>{0x1e, 0x41, 0x5a}));
+  ASSERT_TRUE(textured.made) << textured.reason;
+  EXPECT_EQ(textured.Alpha(0, 0), 0);  // drawn, on a transparent background
 }
 
 }  // namespace
