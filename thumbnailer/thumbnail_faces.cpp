@@ -53,12 +53,12 @@ void DrawThumbnailFaces(const ThumbnailView& view) {
       const int corners = DrawnCorners(face, vertexCount);
       if (corners < 3) continue;  // no area: nothing to draw
       double corner[4][3];
-      bool near = true;
+      bool inRange = true;
       for (int k = 0; k < corners; ++k) {
         view.ToScene(object.vertices[face.vertexIndex[k]], corner[k]);
-        for (double c : corner[k]) near = near && std::abs(c) < kFarthest;
+        for (double c : corner[k]) inRange = inRange && std::abs(c) < kFarthest;
       }
-      if (!near) continue;  // also a corner that is not finite
+      if (!inRange) continue;  // also a corner that is not finite
       const int faceMaterial = face.material >= 0 && face.material < materialCount ? face.material : -1;
       if (!inRun || faceMaterial != runMaterial) {
         if (inRun) glEnd();

@@ -131,9 +131,8 @@ bool NarrowToBulk(const DrawnCornerSet& corners, const Box& bounds, size_t count
   for (int a = 0; a < 3; ++a) {
     if (!(width[a] > 0)) continue;
     const std::array<size_t, kBins>& n = bins[a];
-    int median = 0;
-    for (size_t seen = n[0]; 2 * seen < count; seen += n[++median]) {
-    }
+    int median = 0;  // the bin of the middle corner
+    for (size_t seen = n[0]; 2 * seen < count && median < kBins - 1;) seen += n[++median];
     int first = median, last = median;
     while (first > 0 && n[first - 1] > 0) --first;
     while (last < kBins - 1 && n[last + 1] > 0) ++last;
