@@ -200,13 +200,7 @@ bool FitThumbnailView(const ObjectMQO* objects, int objectCount, ThumbnailView& 
       high[a] = std::max(high[a], projected);
     }
   });
-  double half = std::max(high[0] - low[0], high[1] - low[1]) / 2 / kThumbnailFill;
-  if (!(half > 0)) half = slope;
-  for (int a = 0; a < 2; ++a) {
-    const double mid = low[a] / 2 + high[a] / 2;
-    view.window[2 * a] = mid - half;
-    view.window[2 * a + 1] = mid + half;
-  }
+  FitWindow(low, high, view);
 
   // lightFrame = translate(0, 0, -distance) * turn; the scene's origin is
   // the box's middle back in model axes (the turn's transpose).
@@ -216,6 +210,43 @@ bool FitThumbnailView(const ObjectMQO* objects, int objectCount, ThumbnailView& 
   for (int a = 0; a < 3; ++a) view.centre[a] = m[a] * middle[0] + m[3 + a] * middle[1] + m[6 + a] * middle[2];
   view.scale = scale;
   return true;
+}
+
+void FitWindow(const double low[2], const double high[2], ThumbnailView& view) {
+  double half = std::max(high[0] - low[0], high[1] - low[1]) / 2 / kThumbnailFill;
+  if (!(half > 0)) half = std::tan(Radians(kThumbnailFieldOfViewDegrees) / 2);
+  for (int a = 0; a < 2; ++a) {
+    const double mid = low[a] / 2 + high[a] / 2;
+    view.window[2 * a] = mid - half;
+    view.window[2 * a + 1] = mid + half;
+  }
+}
+
+bool RefitToDrawn(const float* depth, int pixels, ThumbnailView& view) {
+  int first[2] = {pixels, pixels}, last[2] = {-1, -1};  // drawn columns, rows
+  for (int y = 0; y < pixels; ++y)
+    for (int x = 0; x < pixels; ++x)
+      if (depth[static_cast<size_t>(y) * pixels + x] < 1.0f) {
+        first[0] = std::min(first[0], x), last[0] = std::max(last[0], x);
+        first[1] = std::min(first[1], y), last[1] = std::max(last[1], y);
+      }
+  // Nothing drawn, or something reaching out of the picture: a far-off
+  // corner left out of the frame, whose face would only pull it outwards.
+  if (last[0] < 0 || std::min(first[0], first[1]) == 0 || std::max(last[0], last[1]) == pixels - 1) return false;
+  double low[2], high[2];
+  const double sample = (view.window[1] - view.window[0]) / pixels;  // the window is square
+  for (int a = 0; a < 2; ++a) {
+    low[a] = view.window[2 * a] + first[a] * sample;
+    high[a] = view.window[2 * a] + (last[a] + 1) * sample;
+  }
+  ThumbnailView refit = view;
+  FitWindow(low, high, refit);
+  // Rasterising leaves the drawn edge within a sample of the corners; only
+  // what the alpha cuts away moves it further.
+  bool moved = false;
+  for (int i = 0; i < 4; ++i) moved = moved || std::abs(refit.window[i] - view.window[i]) > 2 * sample;
+  if (moved) std::copy(refit.window, refit.window + 4, view.window);
+  return moved;
 }
 
 void SetThumbnailCamera(const ThumbnailView& view, int pixels) {

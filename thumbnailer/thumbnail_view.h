@@ -44,6 +44,17 @@ struct ThumbnailView {
 // would be drawn.
 bool FitThumbnailView(const ObjectMQO* objects, int objectCount, ThumbnailView& view);
 
+// Fits the view's frustum around an extent at distance 1 (x then y), centred,
+// its longer side kThumbnailFill of the picture's side.
+void FitWindow(const double low[2], const double high[2], ThumbnailView& view);
+
+// Fits the frustum anew around the samples drawn in a frame of the given
+// side (depth as glReadPixels gives it, nearer than 1 where drawn), when
+// they stand off from where the corners were framed: alpha can cut away
+// the outer parts of a model. Not when they touch the picture's border.
+// Returns true when the view changed.
+bool RefitToDrawn(const float* depth, int pixels, ThumbnailView& view);
+
 // Sets a square viewport of the given side, cleared to transparent black,
 // the view's projection and model-view matrices and the viewer's lights 1
 // and 2 in the scene. Needs the fixed state of the viewer (InitFixedGLState).

@@ -68,12 +68,18 @@ bool RenderThumbnail(const ThumbnailView& view, const char* output, int size, st
   if (!view.embedded.rgb.empty() && SomeTextureMissing())
     return WritePngFile(output, ScaleEmbeddedPicture(view.embedded, size), size, reason);
   const int pixels = size * kSupersampling;
-  DrawThumbnail(view, pixels);
   std::vector<unsigned char> rgba(static_cast<size_t>(pixels) * pixels * 4);
   std::vector<float> depth(static_cast<size_t>(pixels) * pixels);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, pixels, pixels, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-  glReadPixels(0, 0, pixels, pixels, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+  auto drawFrame = [&](const ThumbnailView& frame) {
+    DrawThumbnail(frame, pixels);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, pixels, pixels, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    glReadPixels(0, 0, pixels, pixels, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+  };
+  drawFrame(view);
+  // Framed again on what was drawn when alpha cut away the model's edges.
+  ThumbnailView framed = view;
+  if (RefitToDrawn(depth.data(), pixels, framed)) drawFrame(framed);
   const std::vector<unsigned char> picture = ResolveThumbnail(rgba.data(), depth.data(), size, kSupersampling);
   // A blank picture would pass for a model of nothing: faces without area,
   // cut out whole by their alpha, or too small for a pixel.

@@ -138,22 +138,38 @@ std::string WhiteCube() {
                   "4 V(6 4 2 0) M(0)\n4 V(1 3 5 7) M(0)\n");
 }
 
-// Perspective enlarges the near side of the model: the picture is centred
-// on where the model lands, with equal margins.
+// A 32-bit TGA, one row of texels of the given alphas.
+std::string Tga32(const std::string& alphas) {
+  std::string tga(18, '\0');
+  tga[2] = 2;
+  tga[12] = static_cast<char>(alphas.size());
+  tga[14] = 1;
+  tga[16] = 32;
+  tga[17] = 8;
+  for (char alpha : alphas) tga += std::string{'\x40', '\x80', '\x20', alpha};
+  return tga;
+}
+
+// Perspective enlarges the near side of the model, and alpha can cut away
+// its edges: the picture is centred on what was drawn, with equal margins.
 TEST(Thumbnail, DrawnExtentIsCentred) {
-  const Thumbnail t(WhiteCube(), 128);
-  ASSERT_TRUE(t.made) << t.reason;
-  int left = t.side, right = -1, top = t.side, bottom = -1;
-  for (int y = 0; y < t.side; ++y)
-    for (int x = 0; x < t.side; ++x)
-      if (t.Alpha(x, y)) {
-        left = std::min(left, x), right = std::max(right, x);
-        top = std::min(top, y), bottom = std::max(bottom, y);
-      }
-  const int margins[4] = {left, t.side - 1 - right, top, t.side - 1 - bottom};
-  EXPECT_NEAR(margins[0], margins[1], 2);
-  EXPECT_NEAR(margins[2], margins[3], 2);
-  EXPECT_NEAR(std::min(margins[0], margins[2]), t.side * 0.05, 2);  // the small margin
+  const std::string halfClear = Document("Material 1 {\n\t\"m\" col(1 1 1 1) dif(0.8) tex(\"half.tga\")\n}\n",
+                                         "0 0 0\n4 0 0\n4 4 0\n0 4 0\n", "4 V(0 1 2 3) M(0) UV(0 0 1 0 1 1 0 1)\n");
+  const Thumbnail cube(WhiteCube(), 128), cut(halfClear, 128, {{"half.tga", Tga32(std::string("\xff\0\0\0", 4))}});
+  for (const Thumbnail* t : {&cube, &cut}) {
+    ASSERT_TRUE(t->made) << t->reason;
+    int left = t->side, right = -1, top = t->side, bottom = -1;
+    for (int y = 0; y < t->side; ++y)
+      for (int x = 0; x < t->side; ++x)
+        if (t->Alpha(x, y)) {
+          left = std::min(left, x), right = std::max(right, x);
+          top = std::min(top, y), bottom = std::max(bottom, y);
+        }
+    const int margins[4] = {left, t->side - 1 - right, top, t->side - 1 - bottom};
+    EXPECT_NEAR(margins[0], margins[1], 2);
+    EXPECT_NEAR(margins[2], margins[3], 2);
+    EXPECT_NEAR(std::min(margins[0], margins[2]), t->side * 0.05, 2);  // the small margin
+  }
 }
 
 // Lit by its faces' own normals, the cube's three visible sides differ.
@@ -168,14 +184,6 @@ TEST(Thumbnail, OneMaterialCubeShowsItsSides) {
   EXPECT_GE(large, 3);
 }
 
-std::string Tga32(unsigned char alpha) {
-  std::string tga(18, '\0');
-  tga[2] = 2;
-  tga[12] = tga[14] = 1;
-  tga[16] = 32;
-  tga[17] = 8;
-  return tga + std::string{'\x40', '\x80', '\x20', static_cast<char>(alpha)};
-}
 
 // Inputs that once gave a fully transparent picture and success. Each now
 // gives a visible picture or fails with a reason and no file.
@@ -196,10 +204,10 @@ TEST(Thumbnail, DegenerateModelsAreDrawnOrRefusedNeverBlank) {
       {"NaN and infinite corners", Document("", triangle + "nan 0 0\n0 inf 0\n", "3 V(0 1 2)\n3 V(0 3 4)\n3 V(1 2 3)\n"), true, {}},
       {"texture clear everywhere",
        Document("Material 1 {\n\t\"m\" col(1 1 1 1) dif(0.8) amb(0.6) tex(\"clear.tga\")\n}\n", triangle, textured),
-       false, {{"clear.tga", Tga32(0)}}},
+       false, {{"clear.tga", Tga32(std::string(1, '\0'))}}},
       {"emissive material with an opaque RGBA texture",
        Document("Material 1 {\n\t\"m\" col(1 1 1 1) dif(0) emi(1) tex(\"opaque.tga\")\n}\n", triangle, textured),
-       true, {{"opaque.tga", Tga32(255)}}},
+       true, {{"opaque.tga", Tga32("\xff")}}},
   };
   for (const Case& c : cases) {
     const Thumbnail t(c.document, 32, c.files);
