@@ -314,7 +314,8 @@ int RunThumbnailChild(const char* document, const char* resultPath, bool referen
     glFinish();
     r["thumb_ref_list"] = Since(start);
     start = Clock::now();
-    DrawThumbnail(view, pixels);
+    SetThumbnailCamera(view, pixels);
+    glCallList(1);
     glFinish();
     r["thumb_ref_frame"] = Since(start);
   }

@@ -8,6 +8,11 @@
 
 void BuildDisplayList();
 
-// The corners of the face that the list draws: its first four, or none when
-// one of them names a vertex outside the object's vertexCount.
+// The corners of the face that the list draws: its first four (0 to 4), or
+// -1 when the face is left out whole because one of them names a vertex
+// outside the object's vertexCount.
 int DrawnCorners(const FaceMQO& face, int vertexCount);
+
+// The material slots that faces may name: the document's count, at most the
+// table's size.
+int MaterialSlots();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/fixed_gl_state.h"
+#include "thumbnailer/embedded_picture.h"
 #include "thumbnailer/headless_context.h"
 #include "thumbnailer/thumbnail_picture.h"
 #include "thumbnailer/thumbnail_view.h"
@@ -34,6 +35,16 @@ bool ReadModel(const char* input, std::string& reason) {
   return result == 0;
 }
 
+// True when a material names a texture or an alpha plane that did not load.
+bool SomeTextureMissing() {
+  for (int i = 0; i < MaterialSlots(); ++i) {
+    const MaterialMQO& m = g_materials[i];
+    if ((m.textureName[0] && !m.textureLoaded) || (m.textureLoaded && m.alphaPlaneName[0] && !m.alphaLoaded))
+      return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 bool ReadThumbnailModel(const char* input, ThumbnailView& view, std::string& reason) {
@@ -42,22 +53,42 @@ bool ReadThumbnailModel(const char* input, ThumbnailView& view, std::string& rea
     reason = "the document has no face to draw";
     return false;
   }
+  view.embedded = ReadEmbeddedPicture(input);
   return true;
 }
 
 bool RenderThumbnail(const ThumbnailView& view, const char* output, int size, std::string& reason) {
-  // The viewer's fixed state, textures and list, as its InitGL makes them.
+  // The viewer's fixed state and textures, as its InitFixedGLState and
+  // LoadMaterialTextures make them; the faces are drawn directly, lit by
+  // their own normals.
   InitFixedGLState();
   LoadMaterialTextures();
-  BuildDisplayList();
+  // Without some of its textures the drawing would lack the model's own
+  // colours, which the document's picture shows.
+  if (!view.embedded.rgb.empty() && SomeTextureMissing())
+    return WritePngFile(output, ScaleEmbeddedPicture(view.embedded, size), size, reason);
   const int pixels = size * kSupersampling;
-  DrawThumbnail(view, pixels);
   std::vector<unsigned char> rgba(static_cast<size_t>(pixels) * pixels * 4);
   std::vector<float> depth(static_cast<size_t>(pixels) * pixels);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, pixels, pixels, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-  glReadPixels(0, 0, pixels, pixels, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+  auto drawFrame = [&](const ThumbnailView& frame) {
+    DrawThumbnail(frame, pixels);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, pixels, pixels, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    glReadPixels(0, 0, pixels, pixels, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+  };
+  drawFrame(view);
+  // Framed again on what was drawn when alpha cut away the model's edges.
+  ThumbnailView framed = view;
+  if (RefitToDrawn(depth.data(), pixels, framed)) drawFrame(framed);
   const std::vector<unsigned char> picture = ResolveThumbnail(rgba.data(), depth.data(), size, kSupersampling);
+  // A blank picture would pass for a model of nothing: faces without area,
+  // cut out whole by their alpha, or too small for a pixel.
+  bool drawn = false;
+  for (size_t i = 3; i < picture.size() && !drawn; i += 4) drawn = picture[i] != 0;
+  if (!drawn) {
+    reason = "nothing was drawn: every face has no area, is cut out by its alpha or is smaller than a pixel";
+    return false;
+  }
   return WritePngFile(output, picture, size, reason);
 }
 

@@ -1,7 +1,10 @@
 #pragma once
 // A model file made into a thumbnail picture, without any display server:
-// the viewer's reader, texture lookup, display list, lights and material
-// state, drawn by the thumbnail's own framing camera into a headless context.
+// the viewer's reader, texture lookup, lights and material state, the faces
+// drawn as the display list draws them but lit by their own normals, seen by
+// the thumbnail's own framing camera in a headless context. A document that
+// carries its own picture shows that picture when one of its textures
+// cannot be read.
 
 #include <string>
 

@@ -246,40 +246,89 @@ TEST_F(DisplayList, ShortFacesAndEmptySlotsDrawNothing) {
   EXPECT_TRUE(RunListInFeedback().empty());
 }
 
-// Draws list 1 lit over a black background and reads the centre pixel.
-std::vector<int> CentrePixelAfterList() {
+TEST_F(DisplayList, FacesOfFewerThanThreeCornersStillSetTheirMaterial) {
+  MaterialMQO red = NamedMaterial("red"), green = NamedMaterial("green");
+  red.color[0] = red.color[3] = green.color[1] = green.color[3] = 1;
+  red.diffuse = green.diffuse = 1;
+  DocumentMQO document;
+  AddMaterial(document, red);
+  AddMaterial(document, NamedMaterial("textured", "t.tga"));
+  AddMaterial(document, green);
+  AddObject(document, Square(10, {Face({0, 1, 2}, 0), Face({0, 1}, 1), Face({}, 2)}));
+  InstallDocument(document);
+  g_materials[1].textureLoaded = 1;
+  g_textureIds[1] = MakeTexture();
+
+  BuildDisplayList();
+  glBindTexture(GL_TEXTURE_2D, 0);
+  glCallList(1);
+  GLint bound = 0;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+  EXPECT_EQ(static_cast<GLuint>(bound), g_textureIds[1]);
+  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+  EXPECT_EQ(MaterialValue(GL_FRONT, GL_DIFFUSE), (std::vector<float>{0, 1, 0, 1}));
+}
+
+// Draws list 1 lit over a cleared depth buffer and tells which of the given
+// window columns of the middle row it drew.
+std::vector<bool> DrawnAlongMiddleRow(std::initializer_list<int> columns) {
   SetFeedbackProjection();
-  glClearColor(0, 0, 0, 0);
+  glClearDepth(1);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glEnable(GL_DEPTH_TEST);
   glEnable(GL_LIGHTING);
   glEnable(GL_LIGHT0);
   glCallList(1);
   glDisable(GL_LIGHTING);
+  glDisable(GL_DEPTH_TEST);
   glFinish();
-  unsigned char pixel[4] = {};
-  glReadPixels(32, 32, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
-  return {pixel[0], pixel[1], pixel[2]};
+  std::vector<bool> drawn;
+  for (int x : columns) {
+    float depth = 1;
+    glReadPixels(x, 32, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+    drawn.push_back(depth < 1);
+  }
+  return drawn;
 }
 
-TEST_F(DisplayList, AlphaTestCutsFacesOfLowAlphaOnlyWhenAMaterialHasAnAlphaPlane) {
-  MaterialMQO faint = NamedMaterial("faint");
-  faint.color[0] = faint.color[1] = faint.color[2] = 1;
-  faint.color[3] = 0.3f;
-  faint.diffuse = 1;
-  faint.emissive = 1;
+// Three squares side by side: a dark material, an emissive textured one and
+// an emissive one whose alpha plane is just below one half on its left and
+// above it on its right. Only that plane cuts, and only where it is <= 0.5.
+TEST_F(DisplayList, AlphaTestCutsOnlyWhereAnAlphaPlaneIsAtMostOneHalf) {
+  MaterialMQO dark = NamedMaterial("dark"), glow = NamedMaterial("glow", "t.tga"),
+              cut = NamedMaterial("cut", "c.tga", "a.tga");
+  for (MaterialMQO* m : {&dark, &glow, &cut}) std::fill(m->color, m->color + 4, 1.0f);
+  dark.diffuse = 0.3f;
+  glow.emissive = cut.emissive = 1;
   DocumentMQO document;
-  AddMaterial(document, faint);
-  AddMaterial(document, NamedMaterial("cut", "t.tga", "a.tga"));
-  AddObject(document, Square(20, {Face({0, 1, 2, 3}, 0)}));
-
+  AddMaterial(document, dark);
+  AddMaterial(document, glow);
+  AddMaterial(document, cut);
+  ObjectMQO object;
+  for (int square = 0; square < 3; ++square) {
+    const float left = -30 + 20 * square;
+    for (float x : {left, left + 18})
+      for (float y : {-8.0f, 8.0f}) object.AddVertex({x, y, 0, 0});
+    const int first = 4 * square;
+    FaceMQO face = Face({first, first + 2, first + 3, first + 1}, square);
+    face.uv[1][1] = face.uv[2][1] = 1;  // s runs across the square
+    object.AddFace(face);
+  }
+  AddObject(document, object);
   InstallDocument(document);
-  BuildDisplayList();
-  EXPECT_EQ(CentrePixelAfterList(), (std::vector<int>{255, 255, 255}));
+  g_materials[1].textureLoaded = g_materials[2].textureLoaded = g_materials[2].alphaLoaded = 1;
+  g_textureIds[1] = MakeTexture();
+  glGenTextures(1, &g_textureIds[2]);
+  glBindTexture(GL_TEXTURE_2D, g_textureIds[2]);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  const unsigned char texels[8] = {255, 255, 255, 127, 255, 255, 255, 129};
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 2, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
+  glBindTexture(GL_TEXTURE_2D, 0);
 
-  InstallDocument(document);
-  g_materials[1].alphaLoaded = 1;
   BuildDisplayList();
-  EXPECT_EQ(CentrePixelAfterList(), (std::vector<int>{0, 0, 0}));
+  // Window columns: the dark square, the glowing one, the plane's two halves.
+  EXPECT_EQ(DrawnAlongMiddleRow({11, 31, 46, 58}), (std::vector<bool>{true, true, false, true}));
   // The list turns the test off again behind itself.
   EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
   GLint function = 0;

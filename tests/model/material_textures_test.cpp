@@ -197,7 +197,13 @@ TEST_F(MaterialTextures, TextureWithItsOwnAlphaChannelCutsOutLikeAnAlphaPlane) {
   EXPECT_EQ(t.Texel(0, 0), (std::vector<int>{255, 0, 0, 255}));
   EXPECT_EQ(t.Texel(1, 0), (std::vector<int>{0, 255, 0, 0}));
 
-  // Such a material turns the alpha test on around the list.
+  // Such a material turns the alpha test on around its faces.
+  ObjectMQO object;
+  for (int k = 0; k < 3; ++k) object.AddVertex({static_cast<float>(k), static_cast<float>(k * k), 0, 0});
+  object.AddFace(Face({0, 1, 2}, 0));
+  g_objects[0] = object;
+  g_loader->document.objects.push_back(object);
+  g_loader->document.numObjects = 1;
   BuildDisplayList();
   glAlphaFunc(GL_ALWAYS, 0);
   glCallList(1);

@@ -1,0 +1,100 @@
+#include "model/face_material.h"
+
+#include "model/material_textures.h"
+#include "model/model_loading.h"
+#include "model/texel_layout.h"
+
+namespace {
+
+// Lighting colours of a face without material. They lie far above the 0..1
+// range on purpose: such faces come out white under any light.
+constexpr float kPlainAmbient = 51.0f;
+constexpr float kPlainDiffuse = 76.5f;
+constexpr float kPlainSpecular = 63.75f;
+constexpr float kPlainEmission = 0.0f;
+constexpr float kPlainShininess = 5.0f;
+
+void SetColour(GLenum parameter, const float colour[4], float factor, float alpha) {
+  const float scaled[4] = {colour[0] * factor, colour[1] * factor, colour[2] * factor, alpha};
+  glMaterialfv(GL_FRONT_AND_BACK, parameter, scaled);
+}
+
+void SetColour(GLenum parameter, const float colour[4], float factor) {
+  SetColour(parameter, colour, factor, colour[3] * factor);
+}
+
+void SetPlain(GLenum parameter, float value) {
+  const float colour[4] = {value, value, value, value};
+  glMaterialfv(GL_FRONT_AND_BACK, parameter, colour);
+}
+
+}  // namespace
+
+FaceMaterial::FaceMaterial(int materialCount) : materialCount_(materialCount), cut_(materialCount) {
+  for (int i = 0; i < materialCount; ++i) cut_[i] = WantsAlphaTest(g_materials[i]);
+}
+
+void FaceMaterial::UseTexture(GLuint name) {
+  if (!textured_) glEnable(GL_TEXTURE_2D);
+  if (!textured_ || bound_ != name) glBindTexture(GL_TEXTURE_2D, name);
+  textured_ = true;
+  bound_ = name;
+}
+
+void FaceMaterial::TextureOff() {
+  if (textured_) glDisable(GL_TEXTURE_2D);
+  textured_ = false;
+}
+
+void FaceMaterial::UseAlphaTest(bool wanted) {
+  if (wanted == alphaTest_) return;
+  if (wanted && !alphaFunctionSet_) {
+    glAlphaFunc(GL_GREATER, 0.5f);
+    alphaFunctionSet_ = true;
+  }
+  if (wanted)
+    glEnable(GL_ALPHA_TEST);
+  else
+    glDisable(GL_ALPHA_TEST);
+  alphaTest_ = wanted;
+}
+
+bool FaceMaterial::Set(int material) {
+  if (material < 0 || material >= materialCount_) {
+    SetPlain(GL_AMBIENT, kPlainAmbient);
+    SetPlain(GL_DIFFUSE, kPlainDiffuse);
+    SetPlain(GL_SPECULAR, kPlainSpecular);
+    SetPlain(GL_EMISSION, kPlainEmission);
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, kPlainShininess);
+    TextureOff();
+    UseAlphaTest(false);
+    return false;
+  }
+  const MaterialMQO& m = g_materials[material];
+  const bool textured = m.textureLoaded != 0;
+  if (textured)
+    UseTexture(g_textureIds[material]);
+  else
+    TextureOff();
+  // Only the alpha of a material's own plane (or of its picture) decides
+  // what the test cuts: under lighting a fragment's alpha is the diffuse
+  // alpha times the texel's, so that diffuse alpha is 1 here. Any other
+  // factor would move the cut line, and a dark or emissive material (dif
+  // below one half) would vanish whole.
+  const bool cut = cut_[material];
+  UseAlphaTest(cut);
+  SetColour(GL_AMBIENT, m.color, m.ambient);
+  if (cut)
+    SetColour(GL_DIFFUSE, m.color, m.diffuse, 1.0f);
+  else
+    SetColour(GL_DIFFUSE, m.color, m.diffuse);
+  SetColour(GL_SPECULAR, m.color, m.specular);
+  SetColour(GL_EMISSION, m.color, m.emissive);
+  glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, m.power);
+  return textured;
+}
+
+void FaceMaterial::Finish() {
+  TextureOff();
+  UseAlphaTest(false);
+}

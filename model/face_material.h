@@ -1,0 +1,38 @@
+#pragma once
+// The material set-up of one face, as the display list records it and as
+// the thumbnail draws it: the lighting colours, the texture and the alpha
+// test. Needs a current OpenGL context and the textures already made.
+
+#include <GL/gl.h>
+
+#include <vector>
+
+// Texturing and the alpha test switch only where a face needs a change: a
+// run of faces with one texture enables and binds it once. Between two
+// textured faces the switch off and on again would change nothing, but it
+// keeps Mesa from joining their polygons into one draw, which made frames
+// several times slower.
+class FaceMaterial {
+ public:
+  // Materials 0 .. materialCount - 1 of the table are used; any other index
+  // draws the face as one without material.
+  explicit FaceMaterial(int materialCount);
+
+  // Sets the face's colours, shininess, texture and alpha test; returns true
+  // when the face is textured.
+  bool Set(int material);
+  // Turns texturing and the alpha test off behind the last face.
+  void Finish();
+
+ private:
+  void UseTexture(GLuint name);
+  void TextureOff();
+  void UseAlphaTest(bool wanted);
+
+  int materialCount_;
+  std::vector<bool> cut_;  // per material: whether its alpha cuts faces out
+  GLuint bound_ = 0;
+  bool textured_ = false;
+  bool alphaTest_ = false;
+  bool alphaFunctionSet_ = false;
+};

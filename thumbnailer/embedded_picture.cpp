@@ -1,0 +1,131 @@
+#include "thumbnailer/embedded_picture.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "base/regular_file.h"
+
+namespace {
+
+constexpr int kMaxSide = 1024;
+// The chunk comes right after the header; this much text before it is
+// searched, and no further than the first material or object.
+constexpr long kSearchedBytes = 1 << 20;
+constexpr size_t kLongestLine = 256;
+
+// One line, at most kLongestLine bytes of it kept; false at the end of the
+// file or of the budget of bytes to read.
+bool ReadLine(FILE* file, std::string& line, long& budget) {
+  line.clear();
+  for (; budget > 0; --budget) {
+    const int c = std::getc(file);
+    if (c == EOF) return !line.empty();
+    if (c == '\n') return true;
+    if (line.size() < kLongestLine) line += static_cast<char>(c);
+  }
+  return false;
+}
+
+bool StartsWith(const std::string& line, const char* word) { return line.compare(0, std::strlen(word), word) == 0; }
+
+int HexValue(int c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  c = std::tolower(c);
+  return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+}
+
+// The chunk's hex digits up to its closing brace, whitespace between them.
+bool ReadPixels(FILE* file, EmbeddedPicture& picture) {
+  const size_t expected = static_cast<size_t>(picture.width) * picture.height * 3;
+  picture.rgb.reserve(expected);
+  int high = -1;
+  for (int c; (c = std::getc(file)) != EOF;) {
+    if (c == '}') return high < 0 && picture.rgb.size() == expected;
+    if (std::isspace(c)) continue;
+    const int value = HexValue(c);
+    if (value < 0 || picture.rgb.size() == expected) return false;
+    if (high < 0) {
+      high = value;
+    } else {
+      picture.rgb.push_back(static_cast<unsigned char>(high * 16 + value));
+      high = -1;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+EmbeddedPicture ReadEmbeddedPicture(const char* path) {
+  EmbeddedPicture picture;
+  FILE* file = OpenRegularFile(path);
+  if (!file) return picture;
+  std::string line;
+  long budget = kSearchedBytes;
+  while (ReadLine(file, line, budget)) {
+    if (StartsWith(line, "Material") || StartsWith(line, "Object") || StartsWith(line, "Eof")) break;
+    int width = 0, height = 0, bits = 0;
+    char colours[8] = "", storage[8] = "", brace[2] = "";
+    if (!StartsWith(line, "Thumbnail ") ||
+        std::sscanf(line.c_str(), "Thumbnail %d %d %d %7s %7s %1s", &width, &height, &bits, colours, storage,
+                    brace) != 6)
+      continue;
+    if (bits == 24 && !std::strcmp(colours, "rgb") && !std::strcmp(storage, "raw") && !std::strcmp(brace, "{") &&
+        width >= 1 && width <= kMaxSide && height >= 1 && height <= kMaxSide) {
+      picture.width = width;
+      picture.height = height;
+      if (!ReadPixels(file, picture)) picture = EmbeddedPicture();
+    }
+    break;
+  }
+  std::fclose(file);
+  return picture;
+}
+
+std::vector<unsigned char> ScaleEmbeddedPicture(const EmbeddedPicture& picture, int side) {
+  std::vector<unsigned char> out(static_cast<size_t>(side) * side * 4, 0);
+  if (picture.rgb.empty()) return out;
+  // Output pixels per picture pixel, the longer side filling the square.
+  const double zoom = static_cast<double>(side) / std::max(picture.width, picture.height);
+  const int width = std::max(1, static_cast<int>(std::lround(picture.width * zoom)));
+  const int height = std::max(1, static_cast<int>(std::lround(picture.height * zoom)));
+  const int left = (side - width) / 2, top = (side - height) / 2;
+  auto at = [&](int x, int y, int c) {
+    return picture.rgb[(static_cast<size_t>(y) * picture.width + x) * 3 + c];
+  };
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      // The picture pixels under this output pixel, averaged; when enlarging
+      // there is one, and its neighbours are blended in linearly.
+      const double x0 = x / zoom, x1 = (x + 1) / zoom, y0 = y / zoom, y1 = (y + 1) / zoom;
+      unsigned char* pixel = &out[(static_cast<size_t>(top + y) * side + left + x) * 4];
+      if (zoom >= 1) {
+        const double sx = std::clamp((x0 + x1) / 2 - 0.5, 0.0, picture.width - 1.0);
+        const double sy = std::clamp((y0 + y1) / 2 - 0.5, 0.0, picture.height - 1.0);
+        const int ix = static_cast<int>(sx), iy = static_cast<int>(sy);
+        const int jx = std::min(ix + 1, picture.width - 1), jy = std::min(iy + 1, picture.height - 1);
+        const double fx = sx - ix, fy = sy - iy;
+        for (int c = 0; c < 3; ++c) {
+          const double value = (at(ix, iy, c) * (1 - fx) + at(jx, iy, c) * fx) * (1 - fy) +
+                               (at(ix, jy, c) * (1 - fx) + at(jx, jy, c) * fx) * fy;
+          pixel[c] = static_cast<unsigned char>(std::lround(value));
+        }
+      } else {
+        const int fromX = static_cast<int>(x0), toX = std::clamp(static_cast<int>(std::ceil(x1)), fromX + 1, picture.width);
+        const int fromY = static_cast<int>(y0), toY = std::clamp(static_cast<int>(std::ceil(y1)), fromY + 1, picture.height);
+        for (int c = 0; c < 3; ++c) {
+          unsigned sum = 0;
+          for (int sy = fromY; sy < toY; ++sy)
+            for (int sx = fromX; sx < toX; ++sx) sum += at(sx, sy, c);
+          const unsigned count = (toX - fromX) * (toY - fromY);
+          pixel[c] = static_cast<unsigned char>((sum + count / 2) / count);
+        }
+      }
+      pixel[3] = 255;
+    }
+  return out;
+}
