@@ -11,8 +11,10 @@
 #include "app/startup.h"
 #include "app/view_control.h"
 #include "base/diagnostics.h"
+#include "model/model_loading.h"
 
 int main(int argc, char** argv) {
+  g_newerFormats = TakeNewerOption(argc, argv);
   if (PrintInformationAsked(argc, argv)) return 0;
   StartDesktopNotices();
   KeepFreedMemory();
