@@ -218,13 +218,12 @@ std::string FindBelow(const std::string& root, const std::string& written) {
 
 void SetPackedTextureFolder(const std::string& folder) { g_packedTextureFolder = folder; }
 
-bool CouldNameFile(const char* name, const std::string& fileName) {
-  const Spellings spellings = CandidatesOf(name ? name : "");
-  for (const Components& candidate : spellings.plain)
-    if (SameIgnoringAsciiCase(candidate.back(), fileName.c_str(), spellings.cp932)) return true;
-  for (const Components& candidate : spellings.converted)
-    if (SameIgnoringAsciiCase(candidate.back(), fileName.c_str(), false)) return true;
-  return false;
+std::vector<std::string> CandidateFileNames(const char* name) {
+  Spellings spellings = CandidatesOf(name ? name : "");
+  std::vector<std::string> names;
+  spellings.plain.insert(spellings.plain.end(), spellings.converted.begin(), spellings.converted.end());
+  for (const Components& candidate : spellings.plain) names.push_back(candidate.back());
+  return names;
 }
 
 std::string FindTextureFile(const char* name) {

@@ -23,9 +23,9 @@ std::string FindTextureFile(const char* name);
 // Candidates that would lead out of it ("..") are passed over there. An
 // empty folder turns this off.
 void SetPackedTextureFolder(const std::string& folder);
-// Whether a file called fileName (no folders) could be what the name refers
-// to: the last component of one of its candidates, ignoring ASCII case.
-bool CouldNameFile(const char* name, const std::string& fileName);
+// The file names (no folders) that the name may refer to: the last
+// components of its candidates, to be compared ignoring case.
+std::vector<std::string> CandidateFileNames(const char* name);
 
 // A path relative to the current directory (the model's folder) made absolute.
 std::string FullTexturePath(const std::string& path);

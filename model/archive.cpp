@@ -196,10 +196,10 @@ FILE* ModelArchive::OpenDocument(std::string& reason) {
 }
 
 int ModelArchive::Extract(const std::function<bool(const std::string& fileName)>& wanted, const std::string& folder,
-                          unsigned long long maxBytes) {
+                          unsigned long long maxBytes, int maxFiles) {
   int written = 0;
   const zip_int64_t count = zip_get_num_entries(m_zip, 0);
-  for (zip_int64_t i = 0; i < count; ++i) {
+  for (zip_int64_t i = 0; i < count && written < maxFiles; ++i) {
     const zip_uint64_t index = static_cast<zip_uint64_t>(i);
     const char* raw = zip_get_name(m_zip, index, ZIP_FL_ENC_RAW);
     const std::string name = raw ? raw : "";

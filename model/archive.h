@@ -41,11 +41,11 @@ class ModelArchive {
   FILE* OpenDocument(std::string& reason);
 
   // Writes into folder, under their folders in the archive, the entries
-  // whose last name component `wanted` accepts, within the same bounds and at
-  // most maxBytes in all; entries with ".." or an absolute path, and any that
-  // fail, are left out. Returns how many were written.
+  // whose last name component `wanted` accepts, within the same bounds, at
+  // most maxBytes and maxFiles in all; entries with ".." or an absolute
+  // path, and any that fail, are left out. Returns how many were written.
   int Extract(const std::function<bool(const std::string& fileName)>& wanted, const std::string& folder,
-              unsigned long long maxBytes);
+              unsigned long long maxBytes, int maxFiles);
 
  private:
   bool Inflatable(unsigned long long index, unsigned long long& size, std::string& reason);

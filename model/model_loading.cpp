@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "base/diagnostics.h"
@@ -55,9 +56,10 @@ std::string DeclaredFormat(FILE* fp) {
   return format;
 }
 
-// The textures an archive holds are unpacked at most to this many bytes in
-// all, into a private folder that is removed at exit.
+// The textures an archive holds are unpacked, at most this many bytes and
+// files in all, into a private folder that is removed at exit.
 constexpr unsigned long long kMaxPackedTextureBytes = 256ull << 20;
+constexpr int kMaxPackedTextureFiles = 4 * kMaxModelSlots;
 char g_packedFolder[4096] = "";
 
 void RemovePackedFolder() {
@@ -72,22 +74,27 @@ void RemovePackedFolder() {
 void UnpackTextures(ModelArchive& archive, const char* path) {
   static const bool removedAtExit = std::atexit(RemovePackedFolder) == 0;
   (void)removedAtExit;
-  const int count = std::min(g_loader->GetDocument().numMaterials, kMaxModelSlots);
-  const auto named = [count](const std::string& fileName) {
-    for (int i = 0; i < count; ++i)
-      if (CouldNameFile(g_materials[i].textureName, fileName) || CouldNameFile(g_materials[i].alphaPlaneName, fileName))
-        return true;
-    return false;
+  // Letter case is dropped from ASCII bytes alone, on both sides: a second
+  // byte of a CP932 character may then match too widely, which only unpacks
+  // a file that the lookup will not take.
+  const auto lower = [](std::string name) {
+    for (char& c : name)
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    return name;
   };
-  bool anyNamed = false;
-  for (int i = 0; i < count; ++i) anyNamed = anyNamed || g_materials[i].textureName[0] || g_materials[i].alphaPlaneName[0];
-  if (!anyNamed) return;
+  std::set<std::string> named;
+  const int count = std::min(g_loader->GetDocument().numMaterials, kMaxModelSlots);
+  for (int i = 0; i < count; ++i)
+    for (const char* name : {g_materials[i].textureName, g_materials[i].alphaPlaneName})
+      for (const std::string& file : CandidateFileNames(name)) named.insert(lower(file));
+  if (named.empty()) return;
+  const auto wanted = [&](const std::string& fileName) { return named.count(lower(fileName)) > 0; };
   const char* tmp = std::getenv("TMPDIR");
   std::snprintf(g_packedFolder, sizeof g_packedFolder, "%s/lumenspin-XXXXXX", tmp && tmp[0] == '/' ? tmp : "/tmp");
   if (!mkdtemp(g_packedFolder)) {
     Diagnose(path, "the archive's textures cannot be unpacked: %s", std::strerror(errno));
     g_packedFolder[0] = '\0';
-  } else if (archive.Extract(named, g_packedFolder, kMaxPackedTextureBytes) > 0) {
+  } else if (archive.Extract(wanted, g_packedFolder, kMaxPackedTextureBytes, kMaxPackedTextureFiles) > 0) {
     SetPackedTextureFolder(g_packedFolder);
   } else {
     RemovePackedFolder();
