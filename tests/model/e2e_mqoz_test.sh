@@ -25,16 +25,7 @@ run() {  # run PROGRAM ARGS...: no display, no input; status in status
 }
 
 frame() {  # frame MODEL PNG: the viewer's first frame with --newer
-  e2e_start "$viewer" --newer "$1"
-  local win
-  win=$(e2e_wait_window Lumenspin 120) || e2e_fail "no window for $1"
-  sleep 0.5
-  e2e_screenshot "$win" "$2"
-  e2e_focus "$win"
-  xdotool key q
-  e2e_wait_exit 60
-  [ "$E2E_STATUS" -eq 0 ] || e2e_fail "exit status $E2E_STATUS for $1"
-  if grep -q "Sanitizer" "$E2E_ERR"; then e2e_fail "sanitizer report for $1"; fi
+  e2e_frame_and_quit "$2" "$viewer" --newer "$1"
   grep -q "Format Error\|Can't open" "$E2E_OUT" && e2e_fail "$1 was not read"
   grep -q "texture not found" "$E2E_ERR" && e2e_fail "$1: a texture was not found"
   return 0
