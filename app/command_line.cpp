@@ -15,7 +15,7 @@ bool IsFlag(const char* arg) {
 }
 
 constexpr const char* kUsage =
-    "Usage: lumenspin [MODEL.mqo] [window options]\n"
+    "Usage: lumenspin [--newer] [MODEL.mqo | MODEL.mqoz] [window options]\n"
     "       lumenspin --help | --version\n"
     "\n"
     "Shows a Metasequoia text document (.mqo) in a window. Without MODEL a file\n"
@@ -23,6 +23,11 @@ constexpr const char* kUsage =
     "Only documents whose second line is \"Format Text Ver 1.0\" are read; any\n"
     "other says \"Format Error\". Faces have at most four corners; mirroring and\n"
     "smoothing are not applied.\n"
+    "\n"
+    "--newer  also reads \"Format Text Ver 1.1\" documents and the zipped\n"
+    "         archives of the modeller (.mqoz: the one document inside is read,\n"
+    "         and textures it holds are used before those beside it); the\n"
+    "         chooser then offers .mqoz files too.\n"
     "\n"
     "Mouse: drag with the left, middle or right button to turn the model about\n"
     "the X, Z or Y axis.\n"
@@ -54,6 +59,25 @@ std::vector<int> FindModelArguments(int argc, char** argv) {
     }
   }
   return models;
+}
+
+bool TakeNewerOption(int& argc, char** argv) {
+  bool found = false;
+  int kept = 1;
+  for (int i = 1; i < argc && argv[i] != nullptr; ++i) {
+    if (TakesValue(argv[i]) && i + 1 < argc) {
+      argv[kept++] = argv[i++];
+    } else if (Is(argv[i], "--newer")) {
+      found = true;
+      continue;
+    }
+    argv[kept++] = argv[i];
+  }
+  if (found) {
+    argc = kept;
+    argv[argc] = nullptr;
+  }
+  return found;
 }
 
 int FindModelArgument(int argc, char** argv) {

@@ -1,8 +1,8 @@
 #pragma once
 // The model file named on the command line, found among the options that
 // the window library takes (-display X, -geometry WxH+X+Y, -direct,
-// -indirect, -iconic, -gldebug, -sync). The arguments are not changed: they
-// all still go to glutInit.
+// -indirect, -iconic, -gldebug, -sync). Apart from "--newer", which is
+// taken out first, the arguments all go to glutInit unchanged.
 
 #include <vector>
 
@@ -11,6 +11,11 @@
 std::vector<int> FindModelArguments(int argc, char** argv);
 // The first of them, or 0 when there is none.
 int FindModelArgument(int argc, char** argv);
+
+// Takes every "--newer" that is not an option's value out of argv, keeping
+// the other arguments in their order, so that the window library sees the
+// command line it sees without it; true when there was one.
+bool TakeNewerOption(int& argc, char** argv);
 
 // A first argument "--help" or "--version": prints the usage or the version
 // on standard output and returns true; the program then ends with status 0.

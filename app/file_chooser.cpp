@@ -83,7 +83,7 @@ std::string WithDefaultExtension(const std::string& path) {
   return path + ".mqo";
 }
 
-bool ChooseModelFile(std::string& path) {
+bool ChooseModelFile(std::string& path, bool archives) {
   static const bool gtkReady = StartGtk();
   if (!gtkReady) return false;
 
@@ -97,10 +97,14 @@ bool ChooseModelFile(std::string& path) {
   gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(dialog), here);
   g_free(here);
   GtkFileFilter* filter = gtk_file_filter_new();
-  gtk_file_filter_set_name(filter, "MQOファイル(*.mqo)");
+  gtk_file_filter_set_name(filter, archives ? "MQOファイル(*.mqo;*.mqoz)" : "MQOファイル(*.mqo)");
   gtk_file_filter_add_pattern(filter, "*.mqo");
   // Files made on Windows often carry the extension in capitals.
   gtk_file_filter_add_pattern(filter, "*.MQO");
+  if (archives) {
+    gtk_file_filter_add_pattern(filter, "*.mqoz");
+    gtk_file_filter_add_pattern(filter, "*.MQOZ");
+  }
   gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(dialog), filter);
   g_signal_connect(dialog, "map", G_CALLBACK(FitToMonitor), nullptr);
 

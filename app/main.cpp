@@ -12,8 +12,10 @@
 #include "app/view_control.h"
 #include "app/window_identity.h"
 #include "base/diagnostics.h"
+#include "model/model_loading.h"
 
 int main(int argc, char** argv) {
+  g_newerFormats = TakeNewerOption(argc, argv);
   if (PrintInformationAsked(argc, argv)) return 0;
   StartDesktopNotices();
   KeepFreedMemory();

@@ -91,7 +91,7 @@ void ChooseAndLoadModel(const char* commandLinePath) {
     chosen = commandLinePath;
   } else {
     std::fflush(stdout);
-    if (!ChooseModelFile(chosen)) {
+    if (!ChooseModelFile(chosen, g_newerFormats)) {
       PrintConsoleText("MQOファイルを選択してください。 [enter]\n");
       WaitForEnter();
       PostDiagnosticsToDesktop();

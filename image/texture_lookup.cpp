@@ -91,10 +91,11 @@ bool SameIgnoringAsciiCase(const std::string& a, const char* b, bool cp932) {
   return i == a.size() && !b[i];
 }
 
-// Resolves each component against the directory it sits in, taking an exact
-// entry when there is one and otherwise the first entry equal but for case.
-std::string ResolveIgnoringCase(const Components& parts, bool cp932) {
-  std::string path;
+// Resolves each component against the directory it sits in, below root (the
+// current directory when empty), taking an exact entry when there is one and
+// otherwise the first entry equal but for case.
+std::string ResolveIgnoringCase(const Components& parts, bool cp932, const std::string& root) {
+  std::string path = root;
   for (const std::string& part : parts) {
     std::string next = path.empty() ? part : path + '/' + part;
     struct stat st;
@@ -175,32 +176,64 @@ Spellings CandidatesOf(const std::string& written) {
   return s;
 }
 
-}  // namespace
+// Where FindTextureFile looks before the current directory; empty for nowhere.
+std::string g_packedTextureFolder;
 
-std::string FindTextureFile(const char* name) {
-  const std::string written = name ? name : "";
-  if (written.empty()) return "";
-  if (IsRegularFile("Texture/" + written)) return "Texture/" + written;
+std::string Under(const std::string& root, const std::string& path) { return root.empty() ? path : root + '/' + path; }
+
+bool StaysBelow(const Components& parts) {
+  for (const std::string& p : parts)
+    if (p == "." || p == "..") return false;
+  return true;
+}
+
+// The first of the candidates for the name that opens below root; with a
+// root, candidates that would leave it are passed over.
+std::string FindBelow(const std::string& root, const std::string& written) {
+  if (root.empty() && IsRegularFile("Texture/" + written)) return "Texture/" + written;
 
   const Spellings spellings = CandidatesOf(written);
   const bool cp932 = spellings.cp932;
   const std::vector<Components>& plain = spellings.plain;
   const std::vector<Components>& converted = spellings.converted;
+  const auto allowed = [&root](const Components& parts) { return root.empty() || StaysBelow(parts); };
   for (size_t i = 0; i < plain.size() || i < converted.size(); ++i) {
-    if (i < plain.size()) {
-      const std::string exact = Join(plain[i]);
+    if (i < plain.size() && allowed(plain[i])) {
+      const std::string exact = Under(root, Join(plain[i]));
       if (IsRegularFile(exact)) return exact;
-      const std::string caseless = ResolveIgnoringCase(plain[i], cp932);
+      const std::string caseless = ResolveIgnoringCase(plain[i], cp932, root);
       if (IsRegularFile(caseless)) return caseless;
     }
-    if (i < converted.size()) {
-      const std::string exactUtf8 = Join(converted[i]);
+    if (i < converted.size() && allowed(converted[i])) {
+      const std::string exactUtf8 = Under(root, Join(converted[i]));
       if (IsRegularFile(exactUtf8)) return exactUtf8;
-      const std::string caselessUtf8 = ResolveIgnoringCase(converted[i], false);
+      const std::string caselessUtf8 = ResolveIgnoringCase(converted[i], false, root);
       if (IsRegularFile(caselessUtf8)) return caselessUtf8;
     }
   }
   return "";
+}
+
+}  // namespace
+
+void SetPackedTextureFolder(const std::string& folder) { g_packedTextureFolder = folder; }
+
+std::vector<std::string> CandidateFileNames(const char* name) {
+  Spellings spellings = CandidatesOf(name ? name : "");
+  std::vector<std::string> names;
+  spellings.plain.insert(spellings.plain.end(), spellings.converted.begin(), spellings.converted.end());
+  for (const Components& candidate : spellings.plain) names.push_back(candidate.back());
+  return names;
+}
+
+std::string FindTextureFile(const char* name) {
+  const std::string written = name ? name : "";
+  if (written.empty()) return "";
+  if (!g_packedTextureFolder.empty()) {
+    const std::string packed = FindBelow(g_packedTextureFolder, written);
+    if (!packed.empty()) return packed;
+  }
+  return FindBelow("", written);
 }
 
 std::string FullTexturePath(const std::string& path) {

@@ -18,6 +18,15 @@
 // directories only; opens nothing else.
 std::string FindTextureFile(const char* name);
 
+// A folder that FindTextureFile searches first, in the same way, as if the
+// model stood in it: where the textures an archive holds were unpacked.
+// Candidates that would lead out of it ("..") are passed over there. An
+// empty folder turns this off.
+void SetPackedTextureFolder(const std::string& folder);
+// The file names (no folders) that the name may refer to: the last
+// components of its candidates, to be compared ignoring case.
+std::vector<std::string> CandidateFileNames(const char* name);
+
 // A path relative to the current directory (the model's folder) made absolute.
 std::string FullTexturePath(const std::string& path);
 // The paths FindTextureFile tries for the name, without repeats, made

@@ -3,10 +3,17 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <optional>
+#include <set>
 #include <string>
 
 #include "base/diagnostics.h"
+#include "base/regular_file.h"
+#include "image/texture_lookup.h"
+#include "model/archive.h"
 
 // The reader lives for the whole run: the texture and display-list builders
 // ask it again for the model's counts. The exit handler deletes it.
@@ -49,32 +56,96 @@ std::string DeclaredFormat(FILE* fp) {
   return format;
 }
 
+// The textures an archive holds are unpacked, at most this many bytes and
+// files in all, into a private folder that is removed at exit.
+constexpr unsigned long long kMaxPackedTextureBytes = 256ull << 20;
+constexpr int kMaxPackedTextureFiles = 4 * kMaxModelSlots;
+char g_packedFolder[4096] = "";
+
+void RemovePackedFolder() {
+  std::error_code error;
+  if (g_packedFolder[0] != '\0') std::filesystem::remove_all(g_packedFolder, error);
+  g_packedFolder[0] = '\0';
+  SetPackedTextureFolder("");
+}
+
+// Unpacks the archive's entries that the materials may name, so that the
+// texture lookup finds them before any file beside the archive.
+void UnpackTextures(ModelArchive& archive, const char* path) {
+  static const bool removedAtExit = std::atexit(RemovePackedFolder) == 0;
+  (void)removedAtExit;
+  // Letter case is dropped from ASCII bytes alone, on both sides: a second
+  // byte of a CP932 character may then match too widely, which only unpacks
+  // a file that the lookup will not take.
+  const auto lower = [](std::string name) {
+    for (char& c : name)
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    return name;
+  };
+  std::set<std::string> named;
+  const int count = std::min(g_loader->GetDocument().numMaterials, kMaxModelSlots);
+  for (int i = 0; i < count; ++i)
+    for (const char* name : {g_materials[i].textureName, g_materials[i].alphaPlaneName})
+      for (const std::string& file : CandidateFileNames(name)) named.insert(lower(file));
+  if (named.empty()) return;
+  const auto wanted = [&](const std::string& fileName) { return named.count(lower(fileName)) > 0; };
+  const char* tmp = std::getenv("TMPDIR");
+  std::snprintf(g_packedFolder, sizeof g_packedFolder, "%s/lumenspin-XXXXXX", tmp && tmp[0] == '/' ? tmp : "/tmp");
+  if (!mkdtemp(g_packedFolder)) {
+    Diagnose(path, "the archive's textures cannot be unpacked: %s", std::strerror(errno));
+    g_packedFolder[0] = '\0';
+  } else if (archive.Extract(wanted, g_packedFolder, kMaxPackedTextureBytes, kMaxPackedTextureFiles) > 0) {
+    SetPackedTextureFolder(g_packedFolder);
+  } else {
+    RemovePackedFolder();
+  }
+}
+
 }  // namespace
 
 std::string ReadFailureReason(int result, FILE* fp) {
   char reason[200];
   if (result == -4)
-    std::snprintf(reason, sizeof reason,
-                  "not read (reader code -4): the file declares \"%s\"; only \"Format Text Ver 1.0\" documents are read",
-                  DeclaredFormat(fp).c_str());
+    std::snprintf(reason, sizeof reason, "not read (reader code -4): the file declares \"%s\"; only %s documents are read",
+                  DeclaredFormat(fp).c_str(),
+                  g_newerFormats ? "\"Format Text Ver 1.0\" and \"Ver 1.1\"" : "\"Format Text Ver 1.0\"");
   else
     std::snprintf(reason, sizeof reason, "not read (reader code %d): %s", result, ResultReason(result));
   return reason;
 }
 
 int LoadModel(const char* path) {
-  FILE* fp = std::fopen(path, "rb");
-  if (!fp) {
-    Diagnose(path, "cannot open the model: %s", std::strerror(errno));
+  int result = 0;
+  std::string reason;
+  if (!ReadModelFile(path, false, result, reason)) {
+    Diagnose(path, "cannot open the model: %s", reason.c_str());
     std::printf("Can't open mqo file. [enter]\n");
     std::fflush(stdout);
     std::getchar();
     return -1;
   }
-  const int result = LoadModelFromStream(fp);
-  if (result != 0 && ResultMessage(result)) Diagnose(path, "%s", ReadFailureReason(result, fp).c_str());
-  std::fclose(fp);
+  if (result != 0 && ResultMessage(result)) Diagnose(path, "%s", reason.c_str());
   return 0;
+}
+
+bool ReadModelFile(const char* path, bool regularOnly, int& result, std::string& reason) {
+  RemovePackedFolder();  // of an earlier model
+  std::optional<ModelArchive> archive;
+  FILE* fp = nullptr;
+  if (g_newerFormats && IsArchiveName(path)) {
+    archive.emplace(path);
+    fp = archive->IsOpen() ? archive->OpenDocument(reason) : nullptr;
+    if (!archive->IsOpen()) reason = archive->Failure();
+  } else {
+    fp = regularOnly ? OpenRegularFile(path) : std::fopen(path, "rb");
+    if (!fp) reason = errno == EINVAL ? "not a regular file" : std::strerror(errno);
+  }
+  if (!fp) return false;
+  result = LoadModelFromStream(fp);
+  if (result != 0) reason = ReadFailureReason(result, fp);
+  std::fclose(fp);
+  if (result == 0 && archive) UnpackTextures(*archive, path);
+  return true;
 }
 
 int LoadModelFromStream(FILE* fp) {

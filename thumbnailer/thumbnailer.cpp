@@ -22,17 +22,12 @@
 namespace {
 
 // Reads the document into the viewer's tables; false with the reason when
-// it cannot be opened or the reader refuses it.
+// it cannot be opened or the reader refuses it. File managers show newer
+// documents and archives (.mqoz) too.
 bool ReadModel(const char* input, std::string& reason) {
-  FILE* file = OpenRegularFile(input);
-  if (!file) {
-    reason = errno == EINVAL ? "not a regular file" : std::strerror(errno);
-    return false;
-  }
-  const int result = LoadModelFromStream(file);
-  if (result != 0) reason = ReadFailureReason(result, file);
-  std::fclose(file);
-  return result == 0;
+  g_newerFormats = true;
+  int result = 0;
+  return ReadModelFile(input, true, result, reason) && result == 0;
 }
 
 // True when a material names a texture or an alpha plane that did not load.

@@ -25,6 +25,10 @@
 #                                 when SECS pass first); for pictures that
 #                                 take a frame or two to change
 #   e2e_focus WIN                 gives WIN the keyboard focus
+#   e2e_frame_and_quit PNG BINARY [ARGS...]
+#                                 starts the viewer, saves its first drawn
+#                                 frame as PNG, quits with q; fails unless it
+#                                 ends with status 0 and no sanitizer report
 #   e2e_picture_digest FILE       a digest of the pixels alone
 #   e2e_fail MESSAGE              prints the message and the logs, exits 1
 #
@@ -250,6 +254,25 @@ e2e_retry() {
 e2e_focus() {
   timeout 5 xdotool windowfocus "$1" 2>/dev/null || true
   sleep 0.2
+}
+
+e2e_frame_and_quit() {
+  local png=$1 win i
+  shift
+  e2e_start "$@"
+  win=$(e2e_wait_window Lumenspin 120) || e2e_fail "no window for $*"
+  # A window not drawn yet is black; the buffers are swapped whole, so the
+  # first picture with a corner of another colour is a whole frame.
+  for i in $(seq 1 25); do
+    e2e_screenshot "$win" "$png"
+    [ "$(e2e_pixel "$png" 1 1)" != "0 0 0" ] && break
+    sleep 0.2
+  done
+  e2e_focus "$win"
+  xdotool key q
+  e2e_wait_exit 60
+  [ "$E2E_STATUS" -eq 0 ] || e2e_fail "exit status $E2E_STATUS for $*"
+  if grep -q "Sanitizer" "$E2E_ERR"; then e2e_fail "sanitizer report for $*"; fi
 }
 
 e2e_picture_digest() {

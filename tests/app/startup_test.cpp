@@ -38,6 +38,23 @@ TEST(CommandLine, SkipsWindowOptionsAndTheirValues) {
   EXPECT_EQ(FindIn({"lumenspin", "-x.mqo"}), 1);
 }
 
+TEST(CommandLine, NewerIsTakenOutBeforeTheWindowLibrary) {
+  std::vector<std::string> args{"lumenspin", "--newer", "-display", "--newer", "m.mqoz", "--newer"};
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  int argc = static_cast<int>(args.size());
+  EXPECT_TRUE(TakeNewerOption(argc, argv.data()));
+  // The display named "--newer" stays the option's value.
+  ASSERT_EQ(argc, 4);
+  EXPECT_STREQ(argv[1], "-display");
+  EXPECT_STREQ(argv[2], "--newer");
+  EXPECT_STREQ(argv[3], "m.mqoz");
+  EXPECT_EQ(argv[4], nullptr);
+  EXPECT_FALSE(TakeNewerOption(argc, argv.data()));
+  EXPECT_EQ(argc, 4);
+}
+
 TEST(ModelPath, AbsoluteAndWithinTheBuffer) {
   char buffer[kMaxPath];
   ASSERT_TRUE(MakeAbsolutePath("/models/cube.mqo", buffer));

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # What the build installs, staged in a temporary DESTDIR: the desktop entry
 # and the metainfo validate, the MIME package makes .mqo files and
-# Metasequoia documents resolve to model/x-mqo, --help and --version answer,
+# Metasequoia documents resolve to model/x-mqo and .mqoz files to
+# model/x-mqoz, --help and --version answer,
 # and the installed viewer tells on standard error why a document is not
 # read, that there is no display and which textures are missing, and without
 # a terminal posts its diagnostics to the desktop.
@@ -17,7 +18,10 @@ share=$stage/usr/share
 bin=$stage/usr/bin/lumenspin
 
 desktop-file-validate "$share/applications/lumenspin.desktop" || e2e_fail "the desktop entry does not validate"
-grep -qx 'Exec=lumenspin %f' "$share/applications/lumenspin.desktop" || e2e_fail "the entry does not open a file"
+grep -qx 'Exec=lumenspin --newer %f' "$share/applications/lumenspin.desktop" || e2e_fail "the entry does not open a file"
+for entry in "$share/applications/lumenspin.desktop" "$share/thumbnailers/lumenspin.thumbnailer"; do
+  grep -qx 'MimeType=model/x-mqo;model/x-mqoz;' "$entry" || e2e_fail "$(basename "$entry") does not name both types"
+done
 appstreamcli validate --no-net "$share"/metainfo/*.metainfo.xml >"$E2E_TMP/appstream.log" ||
   e2e_fail "the metainfo does not validate: $(cat "$E2E_TMP/appstream.log")"
 [ -s "$share/icons/hicolor/scalable/apps/lumenspin.svg" ] || e2e_fail "no icon"
@@ -30,16 +34,20 @@ update-mime-database "$mime/mime" 2>/dev/null || e2e_fail "update-mime-database 
 printf 'Metasequoia Document\r\nFormat Text Ver 1.0\r\n' >"$E2E_TMP/files/model"
 cp "$E2E_TMP/files/model" "$E2E_TMP/files/a.mqo"
 echo "not a model" >"$E2E_TMP/files/B.MQO"
-for f in model a.mqo B.MQO; do
+(cd "$E2E_TMP/files" && zip -q c.mqoz a.mqo && cp c.mqoz D.MQOZ)
+for f in model a.mqo B.MQO c.mqoz D.MQOZ; do
   type=$(XDG_DATA_DIRS=$mime:/usr/share gio info -a standard::content-type "$E2E_TMP/files/$f" |
     sed -n 's/^ *standard::content-type: //p')
-  [ "$type" = model/x-mqo ] || e2e_fail "$f resolves to '$type', not model/x-mqo"
+  want=model/x-mqo
+  case $f in *.mqoz | *.MQOZ) want=model/x-mqoz ;; esac
+  [ "$type" = "$want" ] || e2e_fail "$f resolves to '$type', not $want"
 done
 
 "$bin" --version >"$E2E_OUT" || e2e_fail "--version failed"
 grep -q '^lumenspin [0-9]' "$E2E_OUT" || e2e_fail "--version printed no version"
 "$bin" --help >"$E2E_OUT" || e2e_fail "--help failed"
-grep -q 'Format Text Ver 1.0' "$E2E_OUT" || e2e_fail "--help does not tell which documents are read"
+grep -q 'Format Text Ver 1.0' "$E2E_OUT" && grep -q -- '--newer .*Ver 1.1' "$E2E_OUT" ||
+  e2e_fail "--help does not tell which documents are read"
 
 # A refused document without a display: the fixed text on standard output,
 # the reason and the missing display on standard error, GLUT's status 1.

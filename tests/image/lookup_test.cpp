@@ -49,6 +49,19 @@ TEST_F(Lookup, LastComponentPrefersTheTextureFolder) {
   EXPECT_EQ(FindTextureFile("D:\\models\\check.png"), "Texture/check.png");
 }
 
+TEST_F(Lookup, UnpackedFolderComesFirstAndIsNeverLeft) {
+  Touch("check.png");
+  Touch("packed/Texture/CHECK.PNG");
+  Touch("outside.png");
+  SetPackedTextureFolder("packed");
+  EXPECT_EQ(FindTextureFile("C:\\img\\check.png"), "packed/Texture/CHECK.PNG");
+  // From the unpacked folder ".." would lead to "outside.png" here; only the
+  // model's own folder may be left that way.
+  EXPECT_EQ(FindTextureFile("..\\outside.png"), "outside.png");
+  SetPackedTextureFolder("");
+  EXPECT_EQ(FindTextureFile("check.png"), "check.png");
+}
+
 TEST_F(Lookup, DirectoriesAreNotTextures) {
   std::filesystem::create_directories("Texture/dir.tga");
   std::filesystem::create_directories("dir.tga");

@@ -15,14 +15,7 @@ e2e_start_xvfb
 
 count=0
 while IFS= read -r -d '' model; do
-  e2e_start "$bin" "$model"
-  win=$(e2e_wait_window Lumenspin 120) || e2e_fail "no window for $model"
-  e2e_screenshot "$win" "$E2E_TMP/frame.png"
-  e2e_focus "$win"
-  xdotool key q
-  e2e_wait_exit 60
-  [ "$E2E_STATUS" -eq 0 ] || e2e_fail "exit status $E2E_STATUS for $model"
-  if grep -q "Sanitizer" "$E2E_ERR"; then e2e_fail "sanitizer report for $model"; fi
+  e2e_frame_and_quit "$E2E_TMP/frame.png" "$bin" "$model"
   count=$((count + 1))
 done < <(find "$corpus" -name '*.mqo' -type f -print0 | sort -z)
 echo "$count corpus models opened and closed"

@@ -1,0 +1,226 @@
+#include "model/archive.h"
+
+#include <strings.h>
+#include <sys/stat.h>
+#include <zip.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+#include "base/regular_file.h"
+
+namespace {
+
+constexpr std::size_t kChunkBytes = 64 << 10;
+constexpr std::size_t kMaxEntryName = 200;
+
+bool EndsWithIgnoringCase(const std::string& name, const char* ending) {
+  const std::size_t length = std::strlen(ending);
+  return name.size() >= length && strcasecmp(name.c_str() + name.size() - length, ending) == 0;
+}
+
+std::string OpenFailure(zip_error_t& error) {
+  if (zip_error_code_zip(&error) == ZIP_ER_NOZIP) return "not a ZIP archive";
+  return std::string("the ZIP archive cannot be read: ") + zip_error_strerror(&error);
+}
+
+// An entry's name for a message: its bytes, but no control characters.
+std::string Printable(const std::string& name) {
+  std::string out = name.substr(0, kMaxEntryName);
+  for (char& c : out)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  return out;
+}
+
+// A name that stays inside the folder it is unpacked into: relative, with
+// no empty, "." or ".." component, and not a folder itself.
+bool StaysInside(const std::string& name) {
+  if (name.empty() || name.size() > kMaxEntryName || name.front() == '/' || name.back() == '/') return false;
+  std::size_t start = 0;
+  while (start <= name.size()) {
+    std::size_t end = name.find('/', start);
+    if (end == std::string::npos) end = name.size();
+    const std::string part = name.substr(start, end - start);
+    if (part.empty() || part == "." || part == "..") return false;
+    start = end + 1;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool IsArchiveName(const char* path) { return path != nullptr && EndsWithIgnoringCase(path, ".mqoz"); }
+
+ModelArchive::ModelArchive(const char* path) {
+  FILE* file = OpenRegularFile(path);
+  struct stat info;
+  if (!file || fstat(fileno(file), &info) != 0) {
+    m_failure = errno == EINVAL ? "not a regular file" : std::strerror(errno);
+    if (file) std::fclose(file);
+    return;
+  }
+  m_bytes = static_cast<unsigned long long>(info.st_size);
+  zip_error_t error;
+  zip_error_init(&error);
+  // The source owns the file from here on, also when the archive fails.
+  zip_source_t* source = zip_source_filep_create(file, 0, -1, &error);
+  if (!source) {
+    std::fclose(file);
+  } else if (!(m_zip = zip_open_from_source(source, ZIP_CHECKCONS | ZIP_RDONLY, &error))) {
+    zip_source_free(source);
+  }
+  if (!m_zip) m_failure = OpenFailure(error);
+  zip_error_fini(&error);
+}
+
+ModelArchive::ModelArchive(const void* bytes, std::size_t size) : m_bytes(size) {
+  zip_error_t error;
+  zip_error_init(&error);
+  zip_source_t* source = zip_source_buffer_create(bytes, size, 0, &error);
+  if (source && !(m_zip = zip_open_from_source(source, ZIP_CHECKCONS | ZIP_RDONLY, &error))) zip_source_free(source);
+  if (!m_zip) m_failure = OpenFailure(error);
+  zip_error_fini(&error);
+}
+
+ModelArchive::~ModelArchive() {
+  if (m_zip) zip_discard(m_zip);
+}
+
+// The size an entry declares, when it is within the bounds: at most
+// kMaxInflatedBytes, and no more than its compressed bytes can give, so that
+// a small archive never costs a large buffer.
+bool ModelArchive::Inflatable(unsigned long long index, unsigned long long& size, std::string& reason) {
+  zip_stat_t st;
+  constexpr zip_uint64_t kNeeded = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_ENCRYPTION_METHOD;
+  if (zip_stat_index(m_zip, index, ZIP_FL_ENC_RAW, &st) != 0 || (st.valid & kNeeded) != kNeeded) {
+    reason = "has no readable record in the archive";
+    return false;
+  }
+  if (st.encryption_method != ZIP_EM_NONE) {
+    reason = "is encrypted";
+    return false;
+  }
+  if (st.comp_method != ZIP_CM_STORE && st.comp_method != ZIP_CM_DEFLATE) {
+    reason = "is compressed by method " + std::to_string(st.comp_method) + "; only stored and deflated entries are read";
+    return false;
+  }
+  const unsigned long long ratio = st.comp_method == ZIP_CM_STORE ? 1 : kMaxDeflateRatio;
+  if (st.size > kMaxInflatedBytes) {
+    reason = "inflates to " + std::to_string(st.size) + " bytes, more than the 1 GiB that is read";
+    return false;
+  }
+  if (st.size > std::min<unsigned long long>(st.comp_size, m_bytes) * ratio) {
+    reason = "declares " + std::to_string(st.size) + " bytes from " + std::to_string(st.comp_size) +
+             " compressed, more than they can give: the archive is damaged";
+    return false;
+  }
+  size = st.size;
+  return true;
+}
+
+// Inflates the entry, handing each piece to write(data, bytes); stops with a
+// reason as soon as it gives more than the size it declared.
+template <typename Write>
+bool ModelArchive::Inflate(unsigned long long index, unsigned long long size, Write&& write, std::string& reason) {
+  zip_file_t* file = zip_fopen_index(m_zip, index, 0);
+  if (!file) {
+    reason = std::string("cannot be inflated: ") + zip_strerror(m_zip);
+    return false;
+  }
+  std::vector<char> chunk(kChunkBytes);
+  unsigned long long total = 0;
+  bool ok = true;
+  for (;;) {
+    const zip_int64_t got = zip_fread(file, chunk.data(), chunk.size());
+    if (got < 0) {
+      reason = std::string("cannot be inflated: ") + zip_file_strerror(file);
+      ok = false;
+    } else if (got > 0 && static_cast<unsigned long long>(got) > size - total) {
+      reason = "inflates to more than the " + std::to_string(size) + " bytes it declares: the archive is damaged";
+      ok = false;
+    } else if (got > 0 && !write(chunk.data(), static_cast<std::size_t>(got))) {
+      reason = std::string("cannot be unpacked: ") + std::strerror(errno);
+      ok = false;
+    }
+    if (!ok || got == 0) break;
+    total += static_cast<unsigned long long>(got);
+  }
+  if (ok && total != size) {
+    reason = "inflates to fewer than the " + std::to_string(size) + " bytes it declares: the archive is damaged";
+    ok = false;
+  }
+  zip_fclose(file);
+  return ok;
+}
+
+FILE* ModelArchive::OpenDocument(std::string& reason) {
+  std::vector<zip_uint64_t> documents;
+  const zip_int64_t count = zip_get_num_entries(m_zip, 0);
+  for (zip_int64_t i = 0; i < count; ++i) {
+    const char* name = zip_get_name(m_zip, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
+    if (name && EndsWithIgnoringCase(name, ".mqo")) documents.push_back(static_cast<zip_uint64_t>(i));
+  }
+  if (documents.size() != 1) {
+    reason = documents.empty() ? "the archive holds no document (.mqo)"
+                               : "the archive holds " + std::to_string(documents.size()) +
+                                     " documents (.mqo); it is read only when it holds one";
+    return nullptr;
+  }
+  const zip_uint64_t index = documents.front();
+  const std::string prefix = "the document " + Printable(zip_get_name(m_zip, index, ZIP_FL_ENC_RAW)) + " ";
+  unsigned long long size = 0;
+  std::string why;
+  if (!Inflatable(index, size, why)) {
+    reason = prefix + why;
+    return nullptr;
+  }
+  // The stream owns its buffer (fclose frees it); an empty one is refused.
+  FILE* stream = fmemopen(nullptr, std::max<unsigned long long>(size, 1), "w+");
+  if (!stream) {
+    reason = prefix + "cannot be held in memory: " + std::strerror(errno);
+    return nullptr;
+  }
+  const auto append = [stream](const char* data, std::size_t bytes) {
+    return std::fwrite(data, 1, bytes, stream) == bytes;
+  };
+  if (!Inflate(index, size, append, why) || std::fflush(stream) != 0) {
+    std::fclose(stream);
+    reason = prefix + why;
+    return nullptr;
+  }
+  std::rewind(stream);
+  return stream;
+}
+
+int ModelArchive::Extract(const std::function<bool(const std::string& fileName)>& wanted, const std::string& folder,
+                          unsigned long long maxBytes, int maxFiles) {
+  int written = 0;
+  const zip_int64_t count = zip_get_num_entries(m_zip, 0);
+  for (zip_int64_t i = 0; i < count && written < maxFiles; ++i) {
+    const zip_uint64_t index = static_cast<zip_uint64_t>(i);
+    const char* raw = zip_get_name(m_zip, index, ZIP_FL_ENC_RAW);
+    const std::string name = raw ? raw : "";
+    if (!StaysInside(name) || !wanted(name.substr(name.find_last_of('/') + 1))) continue;
+    unsigned long long size = 0;
+    std::string why;
+    if (!Inflatable(index, size, why) || size > maxBytes) continue;
+    const std::filesystem::path target = std::filesystem::path(folder) / name;
+    std::error_code error;
+    std::filesystem::create_directories(target.parent_path(), error);
+    // "x": a name the archive holds twice keeps its first entry.
+    FILE* out = error ? nullptr : std::fopen(target.c_str(), "wbx");
+    if (!out) continue;
+    const auto append = [out](const char* data, std::size_t bytes) { return std::fwrite(data, 1, bytes, out) == bytes; };
+    const bool unpacked = Inflate(index, size, append, why);
+    if (std::fclose(out) != 0 || !unpacked) {
+      std::filesystem::remove(target, error);
+      continue;
+    }
+    maxBytes -= size;
+    ++written;
+  }
+  return written;
+}

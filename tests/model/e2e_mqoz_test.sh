@@ -1,0 +1,130 @@
+#!/usr/bin/env bash
+# Newer documents and archives, in the real viewer and the real thumbnailer.
+# Every "Format Text Ver 1.1" model of the shared corpus is read with
+# --newer, and zipped into a .mqoz beside its textures gives the same
+# picture; without --newer the viewer still says "Format Error", and reads
+# a .mqoz as any file. A texture the archive holds comes before the one
+# beside it. Archives that are not ZIP files, hold no document or two, or
+# would inflate far beyond their size are refused at once with one line.
+#   e2e_mqoz_test.sh VIEWER THUMBNAILER CORPUS_DIR LSAN_SUPPRESSIONS
+set -u
+viewer=$1 thumbnailer=$2 corpus=$3
+export E2E_LSAN_SUPPRESSIONS=$4
+. "$(dirname "$0")/../app/e2e_lib.sh"
+e2e_init
+# Where the programs unpack an archive's textures; nothing may stay there.
+export TMPDIR=$E2E_TMP/tmp/inner
+mkdir -p "$TMPDIR"
+export LSAN_OPTIONS="suppressions=$E2E_LSAN_SUPPRESSIONS:print_suppressions=0"
+preload=$(e2e_driver_preload)
+
+run() {  # run PROGRAM ARGS...: no display, no input; status in status
+  status=0
+  env -u DISPLAY ${preload:+LD_PRELOAD=$preload} timeout 60 "$@" </dev/null >"$E2E_OUT" 2>"$E2E_ERR" || status=$?
+  if grep -q "Sanitizer" "$E2E_ERR"; then e2e_fail "sanitizer report for $*"; fi
+}
+
+frame() {  # frame MODEL PNG: the viewer's first frame with --newer
+  e2e_frame_and_quit "$2" "$viewer" --newer "$1"
+  grep -q "Format Error\|Can't open" "$E2E_OUT" && e2e_fail "$1 was not read"
+  grep -q "texture not found" "$E2E_ERR" && e2e_fail "$1: a texture was not found"
+  return 0
+}
+
+[ -d "$corpus" ] || { echo "no corpus at $corpus: nothing to test"; exit 0; }
+e2e_start_xvfb
+count=0
+while IFS= read -r -d '' model; do
+  sed -n 2p "$model" | grep -q "Ver 1.1" || continue
+  name=$(basename "$model" .mqo)
+  folder=$E2E_TMP/$count
+  mkdir -p "$folder"
+  for f in "$(dirname "$model")"/*; do ln -s "$f" "$folder/"; done
+  rm "$folder/$name.mqo"
+  (cd "$(dirname "$model")" && zip -q "$folder/$name.mqoz" "$name.mqo")
+
+  run "$viewer" "$model"
+  [ "$(tail -n 1 "$E2E_OUT")" = "Format Error" ] || e2e_fail "$model without --newer: not \"Format Error\""
+  run "$viewer" "$folder/$name.mqoz"
+  [ "$(tail -n 1 "$E2E_OUT")" = "Header Error" ] || e2e_fail "$name.mqoz without --newer: not read as a file"
+
+  frame "$model" "$E2E_TMP/document.png"
+  frame "$folder/$name.mqoz" "$E2E_TMP/archive.png"
+  [ "$(e2e_picture_digest "$E2E_TMP/document.png")" = "$(e2e_picture_digest "$E2E_TMP/archive.png")" ] ||
+    e2e_fail "$name: the archive's frame differs from the document's"
+
+  run "$thumbnailer" "$model" "$E2E_TMP/document.png"
+  document_status=$status
+  run "$thumbnailer" "$folder/$name.mqoz" "$E2E_TMP/archive.png"
+  [ "$status" = "$document_status" ] || e2e_fail "$name: thumbnail status $document_status, of the archive $status"
+  [ "$status" != 0 ] || cmp -s "$E2E_TMP/document.png" "$E2E_TMP/archive.png" ||
+    e2e_fail "$name: the archive's thumbnail differs from the document's"
+  count=$((count + 1))
+done < <(find "$corpus" -name '*.mqo' -type f -print0 | sort -z)
+[ "$count" -gt 0 ] || e2e_fail "no Ver 1.1 model in the corpus"
+
+# The texture packed in the archive wins over a different one beside it.
+cube=$corpus/lsbattle/resources/img/cube
+mkdir -p "$E2E_TMP/packed"
+convert -size 64x64 xc:red "$E2E_TMP/packed/check.png"
+(cd "$cube" && zip -q "$E2E_TMP/packed/cube.mqoz" cube.mqo check.png)
+run "$thumbnailer" "$cube/cube.mqo" "$E2E_TMP/document.png"
+run "$thumbnailer" "$E2E_TMP/packed/cube.mqoz" "$E2E_TMP/archive.png"
+[ "$status" = 0 ] && cmp -s "$E2E_TMP/document.png" "$E2E_TMP/archive.png" ||
+  e2e_fail "the texture in the archive was not used first"
+
+# Broken archives: one line naming the file, no picture; the viewer as for a
+# file it cannot open. An entry named "../escape.png" is never unpacked.
+bad=$E2E_TMP/bad
+mkdir -p "$bad"
+echo "not a zip" >"$bad/text.mqoz"
+python3 - "$bad" <<'EOF'
+import struct, sys, zipfile
+bad = sys.argv[1]
+doc = b'Metasequoia Document\nFormat Text Ver 1.0\n'
+with zipfile.ZipFile(bad + '/none.mqoz', 'w') as z:
+    z.writestr('model.mqx', '<x/>')
+with zipfile.ZipFile(bad + '/two.mqoz', 'w') as z:
+    z.writestr('a.mqo', doc)
+    z.writestr('b.MQO', doc)
+# 1 GiB and more of zeros, from a few MB.
+with zipfile.ZipFile(bad + '/bomb.mqoz', 'w', zipfile.ZIP_DEFLATED, compresslevel=1) as z:
+    with z.open('bomb.mqo', 'w', force_zip64=True) as f:
+        block = bytes(1 << 20)
+        for _ in range(1025):
+            f.write(block)
+# 64 MiB of zeros that claim to be 4 KiB.
+with zipfile.ZipFile(bad + '/lying.mqoz', 'w', zipfile.ZIP_DEFLATED) as z:
+    z.writestr('lying.mqo', bytes(64 << 20))
+b = bytearray(open(bad + '/lying.mqoz', 'rb').read())
+struct.pack_into('<I', b, 22, 4096)
+struct.pack_into('<I', b, b.find(b'PK\x01\x02') + 24, 4096)
+open(bad + '/lying.mqoz', 'wb').write(b)
+with zipfile.ZipFile(bad + '/escape.mqoz', 'w') as z:
+    z.writestr('model.mqo', doc + b'Material 1 {\n "m" tex("escape.png")\n}\n'
+               b'Object "o" {\n vertex 3 {\n  0 0 0\n  1 0 0\n  0 1 0\n }\n'
+               b' face 1 {\n  3 V(0 1 2) M(0)\n }\n}\nEof\n')
+    z.writestr('../escape.png', b'x')
+EOF
+for archive in text none two bomb lying; do
+  start=$(date +%s)
+  run "$thumbnailer" "$bad/$archive.mqoz" "$bad/out.png"
+  [ "$status" = 1 ] && [ "$(wc -l <"$E2E_ERR")" = 1 ] && grep -qF "$bad/$archive.mqoz" "$E2E_ERR" ||
+    e2e_fail "$archive.mqoz: not refused with one line (status $status)"
+  [ ! -e "$bad/out.png" ] || e2e_fail "$archive.mqoz: a picture was written"
+  run "$viewer" --newer "$bad/$archive.mqoz"
+  [ "$status" = 255 ] && [ "$(tail -n 1 "$E2E_OUT")" = "Can't open mqo file. [enter]" ] ||
+    e2e_fail "$archive.mqoz: the viewer did not refuse to open it (status $status)"
+  [ $(($(date +%s) - start)) -le 20 ] || e2e_fail "$archive.mqoz: refused too slowly"
+done
+grep -q "more than the 4096 bytes it declares" "$E2E_ERR" || e2e_fail "the lying archive was read past its size"
+printf 'Metasequoia Document\nFormat Text Ver 2.0\n' >"$bad/model.mqo"
+(cd "$bad" && zip -q newer.mqoz model.mqo)
+run "$viewer" --newer "$bad/newer.mqoz"
+[ "$status" = 1 ] && [ "$(tail -n 1 "$E2E_OUT")" = "Format Error" ] ||
+  e2e_fail "a refused document in an archive: status $status, not the reader's message and no display"
+run "$thumbnailer" "$bad/escape.mqoz" "$bad/out.png"
+[ "$status" = 0 ] || e2e_fail "escape.mqoz: status $status"
+[ -z "$(find "$E2E_TMP/tmp" -mindepth 1 ! -path "$TMPDIR")" ] ||
+  e2e_fail "files left or escaped beside the unpacking folder: $(find "$E2E_TMP/tmp" -mindepth 1)"
+echo "$count Ver 1.1 models read as documents and as archives"
