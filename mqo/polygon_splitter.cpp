@@ -1,5 +1,6 @@
 #include "mqo/polygon_splitter.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -8,7 +9,7 @@ namespace {
 // right as long as only ears are cut. Once no marked corner is an ear, all
 // marks are worked out afresh (O(n^2)), at most this many times an outline:
 // after that a corner cut without being an ear only updates its neighbours.
-constexpr int kMaxRecounts = 4;
+constexpr int kMaxRecounts = 2;
 
 }  // namespace
 
@@ -21,11 +22,22 @@ double PolygonSplitter::Turn(int i) const {
 
 void PolygonSplitter::Update(int i) {
   Corner& c = corners_[i];
-  c.reflex = Turn(i) <= 0;
-  if (c.reflex && !c.listed) {
-    c.listed = true;
+  if (Turn(i) > 0) {
+    Unlist(i);
+  } else if (c.slot < 0) {
+    c.slot = static_cast<int>(reflex_.size());
     reflex_.push_back(i);
   }
+}
+
+void PolygonSplitter::Unlist(int i) {
+  Corner& c = corners_[i];
+  if (c.slot < 0) return;
+  const int last = reflex_.back();
+  reflex_[c.slot] = last;
+  corners_[last].slot = c.slot;
+  reflex_.pop_back();
+  c.slot = -1;
 }
 
 // Convex, and no other corner inside its triangle or on its sides. Only
@@ -34,23 +46,26 @@ void PolygonSplitter::Update(int i) {
 // back through the same points) does not count.
 bool PolygonSplitter::IsEar(int i) const {
   const Corner& b = corners_[i];
-  if (b.reflex) return false;
+  if (b.slot >= 0) return false;
   const Corner& a = corners_[b.prev];
   const Corner& c = corners_[b.next];
-  const auto left = [](const Corner& p, const Corner& q, const Corner& r) {
+  const double left = std::min({a.x, b.x, c.x}), right = std::max({a.x, b.x, c.x});
+  const double bottom = std::min({a.y, b.y, c.y}), top = std::max({a.y, b.y, c.y});
+  const auto turnsLeft = [](const Corner& p, const Corner& q, const Corner& r) {
     return (q.x - p.x) * (r.y - p.y) - (q.y - p.y) * (r.x - p.x) >= 0;
   };
   const auto same = [](const Corner& p, const Corner& q) { return p.x == q.x && p.y == q.y; };
   for (int j : reflex_) {
     const Corner& p = corners_[j];
-    if (p.prev < 0 || !p.reflex || j == i || j == b.prev || j == b.next) continue;
-    if (same(p, a) || same(p, b) || same(p, c)) continue;
-    if (left(a, b, p) && left(b, c, p) && left(c, a, p)) return false;
+    if (p.x < left || p.x > right || p.y < bottom || p.y > top) continue;
+    if (j == b.prev || j == b.next || same(p, a) || same(p, b) || same(p, c)) continue;
+    if (turnsLeft(a, b, p) && turnsLeft(b, c, p) && turnsLeft(c, a, p)) return false;
   }
   return true;
 }
 
 void PolygonSplitter::Remove(int i) {
+  Unlist(i);
   Corner& c = corners_[i];
   corners_[c.prev].next = c.next;
   corners_[c.next].prev = c.prev;
@@ -88,7 +103,7 @@ const std::vector<int>& PolygonSplitter::Split(const VertexMQO* positions, int n
   for (int i = 0; i < n; ++i) {
     const double p[3] = {positions[i].x - o.x, positions[i].y - o.y, positions[i].z - o.z};
     corners_[i] = Corner{p[(axis + 1) % 3], flip * p[(axis + 2) % 3], i == 0 ? n - 1 : i - 1, i + 1 < n ? i + 1 : 0,
-                         false, false, false};
+                         -1, false};
   }
   for (int i = 0; i < n; ++i) Update(i);
   for (int i = 0; i < n; ++i) corners_[i].ear = IsEar(i);

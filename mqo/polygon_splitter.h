@@ -29,17 +29,17 @@ class PolygonSplitter {
   struct Corner {
     double x, y;  // in the plane, turned so that the outline runs anticlockwise
     int prev, next;
-    bool reflex;  // not strictly convex: may lie inside another corner's triangle
-    bool ear;     // believed to be an ear; checked again before it is cut off
-    bool listed;  // in reflex_
+    int slot;  // where the corner stands in reflex_, -1 when it is convex
+    bool ear;  // believed to be an ear; checked again before it is cut off
   };
 
   double Turn(int i) const;  // > 0 where the outline turns left at corner i
-  void Update(int i);        // reflex and ear of corner i from its neighbours
+  void Update(int i);        // whether corner i is reflex, from its neighbours
+  void Unlist(int i);
   bool IsEar(int i) const;
   void Remove(int i);
 
   std::vector<Corner> corners_;
-  std::vector<int> reflex_;  // every corner that was ever reflex (some may be no longer)
+  std::vector<int> reflex_;  // the corners left that are not strictly convex
   std::vector<int> pieces_;
 };
