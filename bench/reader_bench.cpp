@@ -3,17 +3,22 @@
 // it read in blocks) and reference loops over the same file, and the peak
 // resident memory of one load in a fresh process against the size of the
 // geometry it produces; then Load against line-by-line reading on the small
-// real Ver 1.0 models of the shared corpus. The document is generated next to
-// this program when no file is given and it does not exist yet.
+// real Ver 1.0 models of the shared corpus; then, with newer formats on, a
+// Ver 1.1 document of large concave faces that the reader splits, against
+// its Ver 1.0 twin that keeps four corners a face. The documents are
+// generated next to this program when no file is given and they do not
+// exist yet.
 #include <algorithm>
 #include <charconv>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -35,7 +40,7 @@ struct LoadFigures {
   long long geometryBytes = 0;
 };
 
-LoadFigures LoadOnce(const char* path, bool lineByLine = false) {
+LoadFigures LoadOnce(const char* path, bool lineByLine = false, bool newer = false) {
   FILE* f = std::fopen(path, "rb");
   LoadFigures r;
   if (!f) {
@@ -43,6 +48,7 @@ LoadFigures LoadOnce(const char* path, bool lineByLine = false) {
     return r;
   }
   LoaderMQO loader(DocumentMQO{}, f);
+  loader.SetNewerFormats(newer);
   r.code = lineByLine ? loader.LoadLineByLine() : loader.Load();
   std::fclose(f);
   const DocumentMQO document = loader.GetDocument();  // shares the lists: no copy of the geometry
@@ -85,7 +91,8 @@ bool MeasurePeak(const char* path, long& beforeKiB, long& peakKiB, long long& ge
          code == 0;
 }
 
-std::string DefaultDocument() {
+// The folder of this program, where the generated documents are kept.
+std::string ProgramFolder() {
   char exe[4096];
   const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
   std::string dir = ".";
@@ -94,7 +101,7 @@ std::string DefaultDocument() {
     dir = exe;
     dir = dir.substr(0, dir.find_last_of('/'));
   }
-  return dir + "/bench-1m.mqo";
+  return dir;
 }
 
 // The models of the shared corpus that this reader reads whole (format 1.0).
@@ -131,11 +138,82 @@ void SmallFileFigures() {
   }
 }
 
+// A document of large concave faces: stars of 6 to 16 corners and combs of
+// 8 to 20, each on vertices of its own, as letters and outlines are. Written
+// as version 1.1 and, byte for byte the same otherwise, as version 1.0.
+bool WriteLargeFaceDocument(const std::string& path, const char* version, int faces) {
+  FILE* out = std::fopen(path.c_str(), "wb");
+  if (!out) return false;
+  std::fprintf(out, "Metasequoia Document\r\nFormat Text Ver %s\r\n\r\nObject \"outlines\" {\r\n", version);
+  std::vector<std::vector<std::pair<double, double>>> outlines;
+  for (int f = 0; f < faces; ++f) {
+    std::vector<std::pair<double, double>> c;
+    const double x0 = f % 1000 * 3.0, y0 = f / 1000 * 3.0;
+    if (f % 2 == 0) {
+      const int points = 3 + f % 6;  // 6 to 16 corners
+      for (int k = 0; k < 2 * points; ++k) {
+        const double r = k % 2 ? 0.5 : 1.2, a = k * 3.14159265358979 / points;
+        c.push_back({x0 + r * std::cos(a), y0 + r * std::sin(a)});
+      }
+    } else {
+      const int teeth = 2 + f % 4;  // 8 to 20 corners
+      c = {{x0, y0}, {x0 + 2 * teeth - 1, y0}};
+      for (int t = teeth - 1; t >= 0; --t) {
+        c.push_back({x0 + 2 * t + 1, y0 + 2});
+        c.push_back({x0 + 2 * t, y0 + 2});
+        if (t > 0) c.insert(c.end(), {{x0 + 2 * t, y0 + 1}, {x0 + 2 * t - 1, y0 + 1}});
+      }
+    }
+    outlines.push_back(c);
+  }
+  long long vertices = 0;
+  for (const auto& c : outlines) vertices += static_cast<long long>(c.size());
+  std::fprintf(out, "\tvertex %lld {\r\n", vertices);
+  for (const auto& c : outlines)
+    for (auto [x, y] : c) std::fprintf(out, "\t\t%.4f %.4f 0.0000\r\n", x, y);
+  std::fprintf(out, "\t}\r\n\tface %d {\r\n", faces);
+  long long first = 0;
+  for (const auto& c : outlines) {
+    std::fprintf(out, "\t\t%zu V(", c.size());
+    for (std::size_t k = 0; k < c.size(); ++k) std::fprintf(out, k ? " %lld" : "%lld", first + static_cast<long long>(k));
+    std::fprintf(out, ") M(0) UV(");
+    for (std::size_t k = 0; k < c.size(); ++k) std::fprintf(out, k ? " %.5f %.5f" : "%.5f %.5f", c[k].first - c[0].first, c[k].second - c[0].second);
+    std::fprintf(out, ")\r\n");
+    first += static_cast<long long>(c.size());
+  }
+  std::fprintf(out, "\t}\r\n}\r\nEof\r\n");
+  return std::fclose(out) == 0;
+}
+
+void LargeFaceFigures(const std::string& dir) {
+  const std::string newer = dir + "/bench-large-faces-1.1.mqo", older = dir + "/bench-large-faces-1.0.mqo";
+  constexpr int kFaces = 200000;
+  if (FileSize(newer.c_str()) < 0 || FileSize(older.c_str()) < 0) {
+    std::printf("generating %s and its 1.0 twin (%d concave faces of 6 to 20 corners)\n", newer.c_str(), kFaces);
+    if (!WriteLargeFaceDocument(newer, "1.1", kFaces) || !WriteLargeFaceDocument(older, "1.0", kFaces)) {
+      std::printf("large faces: cannot write %s\n", newer.c_str());
+      return;
+    }
+  }
+  LoadFigures split, kept;
+  const std::vector<double> t = MedianSecondsInTurns(
+      kRuns, {[&] { split = LoadOnce(newer.c_str(), false, true); }, [&] { kept = LoadOnce(older.c_str(), false, true); },
+              [&] { LoadOnce(newer.c_str(), true, true); }});
+  const double megabytes = FileSize(newer.c_str()) / 1e6;
+  std::printf("large concave faces: %s, %.1f MB, %d faces of 6 to 20 corners (median of %d runs)\n", newer.c_str(),
+              megabytes, kFaces, kRuns);
+  std::printf("  newer formats, split       %7.1f MB/s  %lld triangles, %.1f Mtriangles/s, code %d\n", megabytes / t[0],
+              split.faces, split.faces / t[0] / 1e6, split.code);
+  std::printf("  the 1.0 twin, 4 corners    %7.1f MB/s  (split takes %.2fx its time)\n", megabytes / t[1], t[0] / t[1]);
+  std::printf("  split, line by line        %7.1f MB/s\n", megabytes / t[2]);
+  (void)kept;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc == 3 && !std::strcmp(argv[1], "--peak-child")) return PeakChild(argv[2]);
-  std::string path = argc > 1 ? argv[1] : DefaultDocument();
+  std::string path = argc > 1 ? argv[1] : ProgramFolder() + "/bench-1m.mqo";
   if (FileSize(path) < 0) {
     std::printf("generating %s (1M vertices, 1M faces, half quads, M and UV groups)\n", path.c_str());
     MqoGeneratorOptions options;
@@ -150,13 +228,13 @@ int main(int argc, char** argv) {
 
   LoadFigures figures;
   const std::vector<double> t = MedianSecondsInTurns(
-      kRuns, {[&] { figures = LoadOnce(file); }, [&] { LoadOnce(file, true); }, [&] { BareReadLoop(file); },
-              [&] { FgetsLoop(file); }, [&] { SplitLoop(file, FromChars); }});
+      kRuns, {[&] { figures = LoadOnce(file); }, [&] { LoadOnce(file, false, true); }, [&] { LoadOnce(file, true); },
+              [&] { BareReadLoop(file); }, [&] { FgetsLoop(file); }, [&] { SplitLoop(file, FromChars); }});
   if (figures.code != 0) {
     std::fprintf(stderr, "reader_bench: Load returned %d\n", figures.code);
     return 1;
   }
-  const double load = t[0], lineByLine = t[1], bareRead = t[2], fgetsOnly = t[3], fromChars = t[4];
+  const double load = t[0], newer = t[1], lineByLine = t[2], bareRead = t[3], fgetsOnly = t[4], fromChars = t[5];
   const double atofLoop = MedianSeconds(kRuns, [&] { SplitLoop(file, [](const char* s, const char*) { return std::atof(s); }); });
 
   std::printf("document: %s, %.1f MB, %lld vertices, %lld faces (median of %d runs)\n", file, megabytes,
@@ -165,6 +243,8 @@ int main(int argc, char** argv) {
               figures.vertices / load / 1e6, load);
   std::printf("  the same, line by line     %7.1f MB/s  (Load %.2fx as fast)\n", megabytes / lineByLine,
               lineByLine / load);
+  std::printf("  the same, newer formats on %7.1f MB/s  (its time %.2fx Load's, target <= 1.02x)\n", megabytes / newer,
+              newer / load);
   std::printf("  read() into new memory     %7.1f MB/s  (Load takes %.2fx its time, target <= 2.2x)\n",
               megabytes / bareRead, load / bareRead);
   std::printf("  fgets loop                 %7.1f MB/s\n", megabytes / fgetsOnly);
@@ -181,5 +261,6 @@ int main(int argc, char** argv) {
     std::printf("  peak resident memory: could not be measured\n");
   }
   SmallFileFigures();
+  LargeFaceFigures(ProgramFolder());
   return 0;
 }

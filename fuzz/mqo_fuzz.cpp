@@ -1,4 +1,5 @@
-// Feeds arbitrary bytes to the document reader through a memory stream.
+// Feeds arbitrary bytes to the document reader through a memory stream,
+// with newer formats off and on.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -9,14 +10,17 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;  // fmemopen refuses an empty buffer
   std::vector<char> bytes(data, data + size);
-  FILE* f = fmemopen(bytes.data(), bytes.size(), "rb");
-  if (!f) return 0;
-  {
-    LoaderMQO loader(DocumentMQO{}, f);
-    loader.Load();
-    const DocumentMQO copy = loader.GetDocument();
-    (void)copy;
+  for (const bool newer : {false, true}) {
+    FILE* f = fmemopen(bytes.data(), bytes.size(), "rb");
+    if (!f) return 0;
+    {
+      LoaderMQO loader(DocumentMQO{}, f);
+      loader.SetNewerFormats(newer);
+      loader.Load();
+      const DocumentMQO copy = loader.GetDocument();
+      (void)copy;
+    }
+    std::fclose(f);
   }
-  std::fclose(f);
   return 0;
 }

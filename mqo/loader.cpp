@@ -27,6 +27,7 @@ int LoaderMQO::LoadInBlocks(std::size_t blockBytes) {
   // The file's length bounds every binary skip and every reservation; it is
   // measured once and the position put back where the caller left it.
   fileSize_ = -1;
+  newerDocument_ = false;
   const long start = std::ftell(file);
   if (start >= 0 && std::fseek(file, 0, SEEK_END) == 0) {
     fileSize_ = std::ftell(file);
@@ -125,6 +126,7 @@ bool LoaderMQO::ReadHeader() {
   if (!s.IsKeyword("Format", 4) || !s.IsToken(1, "Text") || !s.IsToken(2, "Ver")) throw -4;
   const double version = s.GetDouble(3);
   if (version != 1.0 && !(newerFormats_ && version == 1.1)) throw -4;
+  newerDocument_ = version == 1.1;
   return true;
 }
 

@@ -8,9 +8,11 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <vector>
 
 #include "mqo/block_reader.h"
 #include "mqo/document.h"
+#include "mqo/polygon_splitter.h"
 #include "mqo/string_separator.h"
 
 // The most material records a document keeps. The viewer shows the first 256
@@ -36,7 +38,11 @@ class LoaderMQO {
   DocumentMQO GetDocument() const;  // a full copy, cheap (shared until changed)
 
   // Off by default: only "Format Text Ver 1.0" documents are read, as always.
-  // On, "Format Text Ver 1.1" documents are read too.
+  // On, "Format Text Ver 1.1" documents are read too. In those (and only
+  // those) a face of five or more corners is split into triangles that cover
+  // its area (polygon_splitter.h), and face groups other than M, UV and COL
+  // are passed over, in any order. A Ver 1.0 document reads the same either
+  // way: of a larger face it keeps the first four corners.
   void SetNewerFormats(bool accept) { newerFormats_ = accept; }
   bool NewerFormats() const { return newerFormats_; }
 
@@ -73,9 +79,22 @@ class LoaderMQO {
   long BytesLeft() const;  // bytes between the position and the end, -1 if unknown
   void SkipBinaryOfLine(int tokenCount);
   void ReadFaceLine(ObjectMQO& object, int tokenCount);
+  int ReadFaceGroups(long long n, int tokenCount);
+  void AddFaces(ObjectMQO& object, int material);
   void ReadBVertexData(ObjectMQO& object, int n);
 
   long fileSize_ = -1;  // measured once by Load
   bool newerFormats_ = false;
-  BlockReader lines_;   // on during a Load in blocks
+  bool newerDocument_ = false;  // the document being read is a Ver 1.1 one
+  BlockReader lines_;           // on during a Load in blocks
+
+  // The corners of the face line being read, kept between lines.
+  struct FaceCorner {
+    int index = 0;
+    float uv[2] = {};
+    int color = 0;
+  };
+  std::vector<FaceCorner> corners_;
+  std::vector<VertexMQO> outline_;
+  PolygonSplitter splitter_;
 };

@@ -194,35 +194,94 @@ void LoaderMQO::ReadFaceLine(ObjectMQO& object, int a) {
   if (!s.IsToken(1, "V") || a < n + 4) throw -1;
   if (!s.IsToken(2, "(") || !TokenIs(n + 3, ")")) return;
   // From here 0 <= n <= a - 4: a negative n puts its ")" on a token before it.
-  FaceMQO face;
-  const int corners = static_cast<int>(std::clamp<long long>(n, 0, 4));
-  for (int k = 0; k < corners; ++k) face.vertexIndex[k] = s.GetInt(3 + k);
-  face.numVertices = corners;
+  // So the corners kept never outnumber the tokens of the line, whatever n
+  // it announces. A Ver 1.0 face keeps its first four.
+  const long long kept = newerDocument_ ? n : std::min<long long>(n, 4);
+  corners_.assign(static_cast<std::size_t>(kept), FaceCorner{});
+  for (int k = 0; k < kept; ++k) corners_[k].index = s.GetInt(3 + k);
+  AddFaces(object, ReadFaceGroups(n, a));
+}
+
+// The groups after the V group of a face of n corners: the corners' UV and
+// COL go to corners_, the material (-1 for none) is returned. In a Ver 1.0
+// document they come in the order M, UV, COL only, and anything else ends the
+// line. A Ver 1.1 document may give them in any order, among groups of its
+// own (UID, N, CRS, ...) that are passed over by their parentheses. Either
+// way a malformed group ends the line, and the face keeps what was read
+// before it.
+int LoaderMQO::ReadFaceGroups(long long n, int a) {
+  const int corners = static_cast<int>(corners_.size());
+  int material = -1;
   long long p = n + 4;
-  // The groups come in this order only; a malformed one ends the line, and
-  // the face keeps what was read before it.
-  if (TokenIs(p, "M") && a >= p + 4) {
-    if (!TokenIs(p + 1, "(") || !TokenIs(p + 3, ")")) {
-      object.AddFace(face);
-      return;
+  for (int last = -1;;) {
+    int group;
+    long long span;  // tokens of the group, its name and brackets included
+    if (TokenIs(p, "M")) {
+      group = 0;
+      span = 4;
+    } else if (TokenIs(p, "UV")) {
+      group = 1;
+      span = 2 * n + 3;
+    } else if (TokenIs(p, "COL")) {
+      group = 2;
+      span = n + 3;
+    } else {
+      if (!newerDocument_ || !TokenIs(p + 1, "(")) return material;
+      long long close = p + 2;
+      while (close < a && !TokenIs(close, ")")) ++close;
+      p = close + 1;
+      continue;
     }
-    const int m = IntAt(p + 2);
-    if (m >= 0 && m < document.numMaterials) face.material = m;
-    p += 4;
-  }
-  if (TokenIs(p, "UV") && a >= p + 2 * n + 3) {
-    if (!TokenIs(p + 1, "(") || !TokenIs(p + 2 * n + 2, ")")) {
-      object.AddFace(face);
-      return;
+    if (!newerDocument_ && group <= last) return material;
+    if (a < p + span || !TokenIs(p + 1, "(") || !TokenIs(p + span - 1, ")")) return material;
+    if (group == 0) {
+      const int m = IntAt(p + 2);
+      material = m >= 0 && m < document.numMaterials ? m : -1;
     }
     for (int k = 0; k < corners; ++k) {
-      face.uv[k][0] = FloatAt(p + 2 + 2 * k);
-      face.uv[k][1] = FloatAt(p + 3 + 2 * k);
+      FaceCorner& c = corners_[k];
+      if (group == 1) {
+        c.uv[0] = FloatAt(p + 2 + 2 * k);
+        c.uv[1] = FloatAt(p + 3 + 2 * k);
+      } else if (group == 2) {
+        c.color = IntAt(p + 2 + k);
+      }
     }
-    p += 2 * n + 3;
+    p += span;
+    last = group;
   }
-  if (TokenIs(p, "COL") && a >= p + n + 3 && TokenIs(p + 1, "(") && TokenIs(p + n + 2, ")")) {
-    for (int k = 0; k < corners; ++k) face.vertexColor[k] = IntAt(p + 2 + k);
+}
+
+// Adds the face of corners_. One of more than four corners becomes the
+// triangles that cover its outline; if a corner names a vertex the object
+// does not have (yet), the outline has no place, and the face keeps its
+// first four corners as a Ver 1.0 document has it.
+void LoaderMQO::AddFaces(ObjectMQO& object, int material) {
+  const int n = static_cast<int>(corners_.size());
+  const auto add = [&](const int* which, int count) {
+    FaceMQO face;
+    face.numVertices = count;
+    face.material = material;
+    for (int k = 0; k < count; ++k) {
+      const FaceCorner& c = corners_[which[k]];
+      face.vertexIndex[k] = c.index;
+      face.uv[k][0] = c.uv[0];
+      face.uv[k][1] = c.uv[1];
+      face.vertexColor[k] = c.color;
+    }
+    object.AddFace(face);
+  };
+  static constexpr int kFirstFour[4] = {0, 1, 2, 3};
+  outline_.clear();
+  for (int k = 0; k < n && n > 4; ++k) {
+    const int i = corners_[k].index;
+    if (i < 0 || i >= object.numVertices) break;
+    outline_.push_back(object.vertices[i]);
   }
-  object.AddFace(face);
+  if (n <= 4 || static_cast<int>(outline_.size()) < n) {
+    add(kFirstFour, std::min(n, 4));
+    return;
+  }
+  const std::vector<int>& pieces = splitter_.Split(outline_.data(), n);
+  for (std::size_t i = 0; i < pieces.size(); i += 3) add(&pieces[i], 3);
 }

@@ -50,6 +50,10 @@ TEST(BlockReading, StoredAndRealFiles) {
       SCOPED_TRACE(entry.path().string());
       for (std::size_t block : {1, 4096, 1 << 20}) EXPECT_EQ(BlockReadingDifference(bytes, block), "");
       EXPECT_EQ(BlockReadingDifference(bytes, 8191, Stream::kFile), "");
+      // With newer formats on as well; and on a Ver 1.0 document that changes nothing.
+      EXPECT_EQ(BlockReadingDifference(bytes, 4096, Stream::kMemory, true), "");
+      const Reading plain = ReadBytes(bytes, 0, Stream::kMemory);
+      if (plain.code != -4) EXPECT_EQ(ReadingDifference(plain, ReadBytes(bytes, 0, Stream::kMemory, true)), "");
     }
   }
   EXPECT_GT(files, 10);

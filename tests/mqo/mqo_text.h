@@ -18,13 +18,19 @@ struct LoadResult {
 // Reads the bytes with Load, and checks on the way that reading them line by
 // line and in tiny blocks gives the same result: every document of the
 // reader's tests is also a case of the block reading's differential test.
-inline LoadResult LoadBytes(const std::string& bytes, Stream kind = Stream::kMemory) {
-  const Reading lineByLine = ReadBytes(bytes, 0, kind);
-  EXPECT_EQ(ReadingDifference(lineByLine, ReadBytes(bytes, 1, kind)), "") << "blocks of 1 byte";
-  const Reading loaded = ReadBytesWith(bytes, kind, [](LoaderMQO& loader) { return loader.Load(); });
+// newer reads with LoaderMQO::SetNewerFormats on.
+inline LoadResult LoadBytes(const std::string& bytes, Stream kind = Stream::kMemory, bool newer = false) {
+  const Reading lineByLine = ReadBytes(bytes, 0, kind, newer);
+  EXPECT_EQ(ReadingDifference(lineByLine, ReadBytes(bytes, 1, kind, newer)), "") << "blocks of 1 byte";
+  const Reading loaded = ReadBytesWith(bytes, kind, [newer](LoaderMQO& loader) {
+    loader.SetNewerFormats(newer);
+    return loader.Load();
+  });
   EXPECT_EQ(ReadingDifference(lineByLine, loaded), "") << "Load";
   return LoadResult{loaded.code, loaded.document};
 }
+
+inline LoadResult LoadNewer(const std::string& bytes) { return LoadBytes(bytes, Stream::kMemory, true); }
 
 inline const char kHeader[] = "Metasequoia Document\nFormat Text Ver 1.0\n";
 

@@ -2,6 +2,7 @@
 // and binary vertices.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -136,6 +137,66 @@ TEST(Faces, MalformedFaceLinesFailTheWholeRead) {
   EXPECT_EQ(Faces("\t\t2147483647 V(0 1 2) UV(0 0)\n").code, -1);
   EXPECT_EQ(Faces("\t\t-2147483648 V(0 1 2) UV(0 0)\n").code, 0);
   EXPECT_EQ(LoadObjectBody("\tface 1 {\n\t\t3 V(0 1 2)\n").code, -2);
+}
+
+// The same object body in a Ver 1.0 and a Ver 1.1 document, read with
+// newer formats on: an L of six vertices and three materials.
+std::string NewerDocument(const char* version, const std::string& faceLines) {
+  return std::string("Metasequoia Document\nFormat Text Ver ") + version +
+         "\nMaterial 3 {\n\"a\"\n\"b\"\n\"c\"\n}\nObject \"o\" {\n uid 1\n normal_weight 1\n"
+         " vertex 6 {\n  2 0 0\n  2 1 0\n  1 1 0\n  1 2 0\n  0 2 0\n  0 0 0\n }\n"
+         " vertexattr {\n  uid {\n   11\n  }\n }\n face 9 {\n" + faceLines + " }\n}\nEof\n";
+}
+
+TEST(NewerFaces, PiecesKeepMaterialUvColourAndOnlyVer11IsSplit) {
+  const std::string lines =
+      "  6 V(0 1 2 3 4 5) M(1) UID(7) UV(0 0.5 1 1.5 2 2.5 3 3.5 4 4.5 5 5.5) CRS(0 1) COL(100 101 102 103 104 105)\n"
+      "  4 V(0 1 2 5) COL(1 2 3 4) N(0 0 0 0) M(2)\n"  // groups in another order
+      "  5 V(0 1 2 3 9)\n"                             // vertex 9 does not exist
+      "  2 V(4 5)\n";
+  const LoadResult r = LoadNewer(NewerDocument("1.1", lines));
+  ASSERT_EQ(r.code, 0);
+  const ObjectMQO& o = OnlyObject(r);
+  ASSERT_EQ(o.numFaces, 4 + 3);
+  for (int i = 0; i < 4; ++i) {
+    const FaceMQO& f = o.faces[i];
+    ASSERT_EQ(f.numVertices, 3);
+    EXPECT_EQ(f.material, 1);
+    for (int k = 0; k < 3; ++k) {
+      const int v = f.vertexIndex[k];
+      EXPECT_EQ(f.uv[k][0], v);
+      EXPECT_EQ(f.uv[k][1], v + 0.5f);
+      EXPECT_EQ(f.vertexColor[k], 100 + v);
+    }
+  }
+  EXPECT_EQ(o.faces[4].material, 2);
+  EXPECT_EQ(o.faces[4].vertexColor[3], 4);
+  EXPECT_EQ(o.faces[5].numVertices, 4);
+  EXPECT_EQ(o.faces[5].vertexIndex[3], 3);
+  EXPECT_EQ(o.faces[6].numVertices, 2);
+
+  // A Ver 1.0 document reads as it always has, newer formats on or off.
+  const std::string older = NewerDocument("1.0", lines);
+  const LoadResult plain = LoadBytes(older);
+  EXPECT_EQ(plain.document.objects[0].numFaces, 4);
+  EXPECT_EQ(ReadingDifference(ReadBytes(older, 0, Stream::kMemory), ReadBytes(older, 0, Stream::kMemory, true)),
+            "");
+}
+
+TEST(NewerFaces, CornersAreBoundedByTheLineNotByItsCount) {
+  // No allocation may follow the announced count (the test runs with a
+  // 64 MiB limit on any one allocation).
+  EXPECT_EQ(LoadNewer(NewerDocument("1.1", "  1000000000 V(0 1 2 3 4)\n")).code, -1);
+  EXPECT_EQ(LoadNewer(NewerDocument("1.1", "  -5 V(0 1 2 3 4)\n")).code, 0);
+  // A circle of 1500 corners, about the most whose line fits one 8190-byte read.
+  std::string text = "Metasequoia Document\nFormat Text Ver 1.1\nObject \"c\" {\n vertex 1 {\n", line = "1500 V(";
+  for (int i = 0; i < 1500; ++i) {
+    text += std::to_string(std::cos(i * M_PI / 750)) + " " + std::to_string(std::sin(i * M_PI / 750)) + " 0\n";
+    line += " " + std::to_string(i);
+  }
+  const LoadResult r = LoadNewer(text + " }\n face 1 {\n" + line + ")\n }\n}\n");
+  ASSERT_EQ(r.code, 0);
+  EXPECT_EQ(OnlyObject(r).numFaces, 1498);
 }
 
 TEST(BinaryVertices, ReadsLittleEndianFloatsRightBehindTheVectorLine) {

@@ -48,9 +48,10 @@ Reading ReadBytesWith(const std::string& bytes, Stream kind, Load load) {
   return r;
 }
 
-// blockBytes 0 reads line by line.
-inline Reading ReadBytes(const std::string& bytes, std::size_t blockBytes, Stream kind) {
-  return ReadBytesWith(bytes, kind, [blockBytes](LoaderMQO& loader) {
+// blockBytes 0 reads line by line; newer turns on LoaderMQO::SetNewerFormats.
+inline Reading ReadBytes(const std::string& bytes, std::size_t blockBytes, Stream kind, bool newer = false) {
+  return ReadBytesWith(bytes, kind, [blockBytes, newer](LoaderMQO& loader) {
+    loader.SetNewerFormats(newer);
     return blockBytes > 0 ? loader.LoadInBlocks(blockBytes) : loader.LoadLineByLine();
   });
 }
@@ -103,6 +104,6 @@ inline std::string ReadingDifference(const Reading& a, const Reading& b) {
 // The first difference between reading line by line and in blocks of
 // blockBytes, or "" when there is none.
 inline std::string BlockReadingDifference(const std::string& bytes, std::size_t blockBytes,
-                                          Stream kind = Stream::kMemory) {
-  return ReadingDifference(ReadBytes(bytes, 0, kind), ReadBytes(bytes, blockBytes, kind));
+                                          Stream kind = Stream::kMemory, bool newer = false) {
+  return ReadingDifference(ReadBytes(bytes, 0, kind, newer), ReadBytes(bytes, blockBytes, kind, newer));
 }

@@ -61,11 +61,15 @@ TEST(RealShapes, EveryTruncationFailsCleanly) {
 }
 
 // Independent count of what a document announces: the numbers on its
-// "vertex N {" and "face N {" lines, which real tools write truthfully.
-void AnnouncedCounts(const std::string& text, long& vertices, long& faces, int& objects) {
+// "vertex N {", "Vector N [...]" and "face N {" lines, which real tools write
+// truthfully, and
+// the faces that its face lines make once those of n > 4 corners are split
+// into n - 2 triangles.
+void AnnouncedCounts(const std::string& text, long& vertices, long& faces, int& objects, long* splitFaces = nullptr) {
   std::istringstream in(text);
   std::string line;
   vertices = faces = objects = 0;
+  if (splitFaces) *splitFaces = 0;
   while (std::getline(in, line)) {
     std::istringstream words(line);
     std::string keyword, brace;
@@ -74,7 +78,20 @@ void AnnouncedCounts(const std::string& text, long& vertices, long& faces, int& 
     if (keyword == "Object") ++objects;
     if ((keyword == "vertex" || keyword == "face") && words >> n >> brace && brace == "{")
       (keyword == "vertex" ? vertices : faces) += n;
+    if (keyword == "Vector" && words >> n) vertices += n;  // binary vertices
+    std::istringstream face(line);
+    if (splitFaces && face >> n >> brace && brace.rfind("V(", 0) == 0) *splitFaces += n > 4 ? n - 2 : 1;
   }
+}
+
+long CountFaces(const DocumentMQO& document, long& vertices) {
+  long faces = 0;
+  vertices = 0;
+  for (const ObjectMQO& o : document.objects) {
+    vertices += o.numVertices;
+    faces += o.numFaces;
+  }
+  return faces;
 }
 
 TEST(Corpus, EveryModelLoadsAsItsHeaderCallsFor) {
@@ -92,11 +109,8 @@ TEST(Corpus, EveryModelLoadsAsItsHeaderCallsFor) {
       long vertices, faces;
       int objects;
       AnnouncedCounts(text, vertices, faces, objects);
-      long readVertices = 0, readFaces = 0;
-      for (const ObjectMQO& o : r.document.objects) {
-        readVertices += o.numVertices;
-        readFaces += o.numFaces;
-      }
+      long readVertices = 0;
+      const long readFaces = CountFaces(r.document, readVertices);
       EXPECT_EQ(r.document.numObjects, objects);
       EXPECT_EQ(readVertices, vertices);
       EXPECT_EQ(readFaces, faces);
@@ -106,6 +120,32 @@ TEST(Corpus, EveryModelLoadsAsItsHeaderCallsFor) {
     }
   }
   EXPECT_GT(files, 10);
+}
+
+TEST(Corpus, NewerFormatsReadEveryVer11ModelWithItsLargeFacesSplit) {
+  if (!std::filesystem::is_directory(CORPUS_DIR)) GTEST_SKIP() << "no corpus at " << CORPUS_DIR;
+  int files = 0;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(CORPUS_DIR)) {
+    if (entry.path().extension() != ".mqo") continue;
+    const std::string text = ReadFile(entry.path());
+    if (text.find("Format Text Ver 1.1") == std::string::npos) continue;
+    ++files;
+    SCOPED_TRACE(entry.path().string());
+    const LoadResult r = LoadNewer(text);
+    ASSERT_EQ(r.code, 0);
+    long vertices, faces, splitFaces;
+    int objects;
+    AnnouncedCounts(text, vertices, faces, objects, &splitFaces);
+    long readVertices = 0;
+    const long readFaces = CountFaces(r.document, readVertices);
+    EXPECT_EQ(r.document.numObjects, objects);
+    EXPECT_EQ(readVertices, vertices);
+    // Every large face of these models is a simple outline: n - 2 triangles.
+    EXPECT_EQ(readFaces, splitFaces);
+    for (const ObjectMQO& o : r.document.objects)
+      for (const FaceMQO& f : o.faces) ASSERT_LE(f.numVertices, 4);
+  }
+  EXPECT_GE(files, 11);
 }
 
 }  // namespace
