@@ -15,6 +15,21 @@ namespace {
 // arithmetic would turn them into infinities, so such faces are left out.
 constexpr double kFarthest = 1e30;
 
+// The viewer's colours for a face without material lie far above 1, so that
+// such faces come out white under any light: every side of a shape would be
+// the same white, and the thumbnail a silhouette. Here they are a light grey
+// that the lights shade, brightest (near white) where all three meet a face.
+void SetPlainThumbnailMaterial() {
+  const float ambient[4] = {0.45f, 0.45f, 0.45f, 1.0f};
+  const float diffuse[4] = {0.7f, 0.7f, 0.7f, 1.0f};
+  const float specular[4] = {0.1f, 0.1f, 0.1f, 1.0f};
+  const float emission[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+  glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ambient);
+  glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuse);
+  glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
+  glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, emission);
+}
+
 // The face's outward unit normal. Faces are wound clockwise seen from their
 // front, so the outward normal is the opposite of the Newell normal, which
 // follows the right-hand rule. A face without area gets the up direction.
@@ -63,6 +78,7 @@ void DrawThumbnailFaces(const ThumbnailView& view) {
       if (!inRun || faceMaterial != runMaterial) {
         if (inRun) glEnd();
         textured = material.Set(faceMaterial);
+        if (faceMaterial < 0) SetPlainThumbnailMaterial();
         glBegin(GL_TRIANGLES);
         inRun = true;
         runMaterial = faceMaterial;
