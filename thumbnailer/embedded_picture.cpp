@@ -5,9 +5,12 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "base/regular_file.h"
+#include "model/archive.h"
+#include "model/model_loading.h"
 
 namespace {
 
@@ -62,7 +65,17 @@ bool ReadPixels(FILE* file, EmbeddedPicture& picture) {
 
 EmbeddedPicture ReadEmbeddedPicture(const char* path) {
   EmbeddedPicture picture;
-  FILE* file = OpenRegularFile(path);
+  // The document of an archive is inflated once more: only for a model that
+  // names textures, which is when the picture may be wanted.
+  std::optional<ModelArchive> archive;
+  std::string reason;
+  FILE* file = nullptr;
+  if (g_newerFormats && IsArchiveName(path)) {
+    archive.emplace(path);
+    if (archive->IsOpen()) file = archive->OpenDocument(reason);
+  } else {
+    file = OpenRegularFile(path);
+  }
   if (!file) return picture;
   std::string line;
   long budget = kSearchedBytes;

@@ -48,7 +48,9 @@ bool ReadThumbnailModel(const char* input, ThumbnailView& view, std::string& rea
     reason = "the document has no face to draw";
     return false;
   }
-  view.embedded = ReadEmbeddedPicture(input);
+  bool namesTextures = false;
+  for (int i = 0; i < MaterialSlots(); ++i) namesTextures = namesTextures || g_materials[i].textureName[0] != '\0';
+  if (namesTextures) view.embedded = ReadEmbeddedPicture(input);
   return true;
 }
 

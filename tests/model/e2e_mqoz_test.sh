@@ -73,6 +73,14 @@ run "$thumbnailer" "$E2E_TMP/packed/cube.mqoz" "$E2E_TMP/archive.png"
 [ "$status" = 0 ] && cmp -s "$E2E_TMP/document.png" "$E2E_TMP/archive.png" ||
   e2e_fail "the texture in the archive was not used first"
 
+# Zipped without its texture, the cube's thumbnail is the document's own
+# picture, as for the document alone: opaque to its corners.
+mkdir -p "$E2E_TMP/alone"
+(cd "$cube" && zip -q "$E2E_TMP/alone/cube.mqoz" cube.mqo)
+run "$thumbnailer" "$E2E_TMP/alone/cube.mqoz" "$E2E_TMP/alone.png"
+[ "$status" = 0 ] && [ "$(convert "$E2E_TMP/alone.png" -alpha extract -format '%[fx:minima]' info:)" = 1 ] ||
+  e2e_fail "an archive without its textures did not give the document's own picture"
+
 # Broken archives: one line naming the file, no picture; the viewer as for a
 # file it cannot open. An entry named "../escape.png" is never unpacked.
 bad=$E2E_TMP/bad
