@@ -62,13 +62,6 @@ constexpr unsigned long long kMaxPackedTextureBytes = 256ull << 20;
 constexpr int kMaxPackedTextureFiles = 4 * kMaxModelSlots;
 char g_packedFolder[4096] = "";
 
-void RemovePackedFolder() {
-  std::error_code error;
-  if (g_packedFolder[0] != '\0') std::filesystem::remove_all(g_packedFolder, error);
-  g_packedFolder[0] = '\0';
-  SetPackedTextureFolder("");
-}
-
 // Unpacks the archive's entries that the materials may name, so that the
 // texture lookup finds them before any file beside the archive.
 void UnpackTextures(ModelArchive& archive, const char* path) {
@@ -102,6 +95,13 @@ void UnpackTextures(ModelArchive& archive, const char* path) {
 }
 
 }  // namespace
+
+void RemovePackedFolder() {
+  std::error_code error;
+  if (g_packedFolder[0] != '\0') std::filesystem::remove_all(g_packedFolder, error);
+  g_packedFolder[0] = '\0';
+  SetPackedTextureFolder("");
+}
 
 std::string ReadFailureReason(int result, FILE* fp) {
   char reason[200];

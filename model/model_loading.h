@@ -29,6 +29,10 @@ int LoadModel(const char* path);
 // regularOnly, also when it is not a regular file); otherwise true, with the
 // reader's result code in result and, when that is not 0, the reason.
 bool ReadModelFile(const char* path, bool regularOnly, int& result, std::string& reason);
+// Removes the private folder an archive's textures were unpacked into (also
+// done at exit and before the next model is read); for a caller that has
+// made its textures and wants no file of its own left behind a later kill.
+void RemovePackedFolder();
 // The reading and copying part of LoadModel, on a stream the caller opened
 // and closes. Returns the reader's result code (0 when the document was read).
 int LoadModelFromStream(FILE* fp);

@@ -60,6 +60,9 @@ bool RenderThumbnail(const ThumbnailView& view, const char* output, int size, st
   // their own normals.
   InitFixedGLState();
   LoadMaterialTextures();
+  // An archive's textures are in OpenGL now: their unpacked files go at
+  // once, so that a kill while drawing leaves nothing in the temporary folder.
+  RemovePackedFolder();
   // Without some of its textures the drawing would lack the model's own
   // colours, which the document's picture shows.
   if (!view.embedded.rgb.empty() && SomeTextureMissing())
