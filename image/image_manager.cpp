@@ -4,8 +4,15 @@
 #include <cstring>
 #include <new>
 
+#include "base/diagnostics.h"
 #include "base/huge_pages.h"
 #include "base/regular_file.h"
+
+namespace {
+
+long long g_pixelLimit = 0;
+
+}  // namespace
 
 CImageManager::CImageManager()
     : m_fileName{}, m_rgbRows(nullptr), m_alphaRows(nullptr), m_planeKind(0), m_width(0), m_height(0) {}
@@ -57,7 +64,16 @@ int CImageManager::GetPixel(int x, int y, unsigned char* out) const {
   return 1;
 }
 
+void CImageManager::SetPixelLimit(long long pixels) { g_pixelLimit = pixels; }
+
+bool CImageManager::WithinPixelLimit(long long width, long long height) const {
+  if (g_pixelLimit <= 0 || width * height <= g_pixelLimit) return true;
+  Diagnose(m_fileName, "refused: %lld x %lld pixels, more than the %lld taken here", width, height, g_pixelLimit);
+  return false;
+}
+
 bool CImageManager::AllocatePlane(unsigned char**& rows, int channels) {
+  if (!WithinPixelLimit(m_width, m_height)) return false;
   rows = new (std::nothrow) unsigned char*[m_height > 0 ? m_height : 0]();
   if (!rows) return false;
   const size_t rowBytes = static_cast<size_t>(m_width > 0 ? m_width : 0) * channels;

@@ -5,12 +5,48 @@
 
 #include <sys/resource.h>
 
+#include <string>
+
+#include "mqo/object.h"
+
 constexpr rlim_t kCpuSeconds = 30;                   // processor time, all threads together
 constexpr unsigned kWallSeconds = 60;                // also while waiting on a slow disk
 constexpr rlim_t kAddressSpaceBytes = rlim_t{4} << 30;  // not set in sanitized builds
 constexpr rlim_t kOutputFileBytes = rlim_t{64} << 20;   // larger than any thumbnail
 
-// Sets the bounds, and handlers that remove a partly written output when
+// A thumbnail is drawn at most 2048 samples a side (1024 pixels, twice
+// over), and its textures are sampled without mipmaps, so texels beyond that
+// add only cost: a larger JPEG is decoded scaled down by 2, 4 or 8 (which the
+// library does almost for free), and any other texture of more than 4096 x
+// 4096 pixels is left out (a 33 MB 1-bit BMP of 16384 x 16384 pixels would
+// take 2.4 GB as texels).
+constexpr int kLargestJpegSide = 2048;
+constexpr long long kMaxTexturePixels = 4096LL * 4096;
+
+// Sets the bounds, the texture bounds above, a fatal JPEG error that fails
+// only its texture, and handlers that remove the output being written when
 // time runs out. In a build with AddressSanitizer the address-space bound is
 // left out: the sanitizer reserves terabytes of address space for itself.
 void BoundResources();
+
+// Mesa does not survive an allocation that fails while it draws, so a
+// document is measured against the address-space bound before any OpenGL
+// call. Drawing a document cost, with a compiled display list under Mesa's
+// llvmpipe, 351 bytes of address space a face and 26 a vertex (document and
+// list together; 1M and 2M grid faces, release build), on top of 0.68 GB for
+// the program, Mesa and its drawing threads. The figures below are rounded
+// up, and a document may take only half of what the bound leaves beyond the
+// program: the other half is for textures and for machines with more cores,
+// hence more drawing threads. Under the 4 GiB bound that is about 4 million
+// faces.
+constexpr long long kBytesPerDrawnFace = 384;
+constexpr long long kBytesPerDrawnVertex = 32;
+constexpr long long kProgramBytes = 768LL << 20;
+
+// The bytes that a document may cost to draw under the address-space bound
+// in effect (kAddressSpaceBytes, or a lower one set by the caller); the same
+// in a sanitized build, where that bound is not set.
+long long DrawingBudget();
+// Whether drawing the objects costs at most budget bytes; if not, reason
+// says what the document holds.
+bool WithinDrawingBudget(const ObjectMQO* objects, int count, long long budget, std::string& reason);
