@@ -68,7 +68,7 @@ void CImageManager::SetPixelLimit(long long pixels) { g_pixelLimit = pixels; }
 
 bool CImageManager::WithinPixelLimit(long long width, long long height) const {
   if (g_pixelLimit <= 0 || width * height <= g_pixelLimit) return true;
-  Diagnose(m_fileName, "refused: %lld x %lld pixels, more than the %lld taken here", width, height, g_pixelLimit);
+  Diagnose(m_fileName, "refused: %lld x %lld pixels, more than the %lld this program takes", width, height, g_pixelLimit);
   return false;
 }
 
