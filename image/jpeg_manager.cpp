@@ -114,6 +114,12 @@ void CJpegManager::SetLargestSide(int side) { g_largestSide = side > 0 ? static_
 int CJpegManager::Load(const char* path) {
   FILE* fp = OpenForReading(path, kOpenFailed);
   if (!fp) return -1;
+  const int result = ReadStream(fp);
+  std::fclose(fp);
+  return result;
+}
+
+int CJpegManager::ReadStream(FILE* fp) {
   m_planeKind = 1;
   const long long fileLength = RemainingBytes(fp);
 
@@ -178,7 +184,6 @@ int CJpegManager::Load(const char* path) {
     decoded = true;
   });
   jpeg_destroy_decompress(&cinfo);
-  std::fclose(fp);
   if (!finished || !decoded) {
     std::printf("%s", kReadFailed);
     return -1;

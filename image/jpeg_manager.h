@@ -34,4 +34,8 @@ class CJpegManager : public CImageManager {
   static void SetLargestSide(int side);
 
   int Load(const char* path) override;
+
+ protected:
+  // Reads a whole JPEG from the stream's current position.
+  int ReadStream(FILE* fp);
 };
