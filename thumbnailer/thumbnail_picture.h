@@ -1,6 +1,6 @@
 #pragma once
 // Turning what OpenGL drew into the thumbnail's pixels, and writing them as
-// a PNG file that a file manager never finds half-written.
+// a PNG file in place: complete, or removed.
 
 #include <string>
 #include <vector>
