@@ -3,8 +3,9 @@
 # "Format Text Ver 1.0" model of the shared corpus become PNGs of the asked
 # size, framed (the model in the middle, a transparent margin all round);
 # newer documents, FIFOs and missing files are refused with one line on
-# standard error and no file; a model whose textures are missing still gives
-# a picture.
+# standard error and no file; a model whose textures are missing, broken or
+# huge still gives a picture. The picture is written into the output itself,
+# never over the model, and a failed write leaves no output.
 #   e2e_thumbnailer_test.sh BINARY SAMPLES_DIR CORPUS_DIR LSAN_SUPPRESSIONS
 set -u
 bin=$1 samples=$2 corpus=$3
@@ -140,3 +141,7 @@ for jpeg in empty cut; do
   grep -q "sign.jpg: " "$E2E_ERR" && grep -q "crate.bmp: refused: 4097 x 4097 pixels, more than" "$E2E_ERR" ||
     e2e_fail "a $jpeg JPEG and a huge BMP: no line naming each"
 done
+# A JPEG beyond the pixel bound is decoded at half its size instead.
+convert -size 4100x4100 xc:gray50 -quality 20 "$tex/sign.jpg"
+thumbnail "$E2E_TMP/hostile/sample.mqo" "$out/hostile-big.png"
+[ "$status" = 0 ] && ! grep -q "sign.jpg" "$E2E_ERR" || e2e_fail "a JPEG of 4100 x 4100 pixels: status $status, or not read"
