@@ -140,8 +140,16 @@ TEST_F(JpegReader, RefusesAFileOfManyScans) {
 // The thumbnailer's settings: a fatal error fails the load (the library's
 // message on stderr naming the file), and large pictures come scaled down.
 TEST_F(JpegReader, ThumbnailerSettingsFailFatalErrorsAndScaleDown) {
-  CJpegManager::SetFatalErrorsFail(true);
-  CJpegManager::SetLargestSide(16);
+  struct Settings {
+    Settings() {
+      CJpegManager::SetFatalErrorsFail(true);
+      CJpegManager::SetLargestSide(16);
+    }
+    ~Settings() {
+      CJpegManager::SetFatalErrorsFail(false);
+      CJpegManager::SetLargestSide(0);
+    }
+  } settings;
   WriteJpeg("big.jpg", {64, 40, 3, JCS_RGB}, Bytes(64 * 40 * 3, 200));
   const Bytes whole = ReadBytes("big.jpg");
   WriteBytes("cut.jpg", Bytes(whole.begin(), whole.begin() + 200));
@@ -155,12 +163,10 @@ TEST_F(JpegReader, ThumbnailerSettingsFailFatalErrorsAndScaleDown) {
     EXPECT_NE(testing::internal::GetCapturedStderr().find(std::string(name) + ": "), std::string::npos) << name;
   }
   CJpegManager image;
-  EXPECT_EQ(image.Load("big.jpg"), 1);
+  ASSERT_EQ(image.Load("big.jpg"), 1);
   EXPECT_EQ(image.m_width, 16);  // 64 / 4
   EXPECT_EQ(image.m_height, 10);
   EXPECT_NEAR(image.m_rgbRows[9][3 * 15], 200, 3);
-  CJpegManager::SetFatalErrorsFail(false);
-  CJpegManager::SetLargestSide(0);
 }
 
 TEST_F(JpegReader, NotAJpegEndsTheProgramWithTheLibrarysMessage) {
