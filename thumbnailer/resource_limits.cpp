@@ -53,7 +53,7 @@ void BoundResources() {
   alarm(kWallSeconds);
   CJpegManager::SetFatalErrorsFail(true);
   CJpegManager::SetLargestSide(kLargestJpegSide);
-  CImageManager::SetPixelLimit(kMaxTexturePixels);
+  CImageManager::SetPixelLimits(kMaxTexturePixels, kMaxTexturePixelsInAll);
 }
 
 long long DrawingBudget() {

@@ -19,9 +19,13 @@ constexpr rlim_t kOutputFileBytes = rlim_t{64} << 20;   // larger than any thumb
 // add only cost: a larger JPEG is decoded scaled down by 2, 4 or 8 (which the
 // library does almost for free), and any other texture of more than 4096 x
 // 4096 pixels is left out (a 33 MB 1-bit BMP of 16384 x 16384 pixels would
-// take 2.4 GB as texels).
+// take 2.4 GB as texels). Each texture pixel keeps about 8 bytes (its plane
+// and Mesa's copy; 256 textures of 2048 x 2048 pixels took 3.7 GB), so all
+// textures together may have at most 96 Mi pixels, about 0.8 GB: within the
+// address space that the drawing budget leaves to them.
 constexpr int kLargestJpegSide = 2048;
 constexpr long long kMaxTexturePixels = 4096LL * 4096;
+constexpr long long kMaxTexturePixelsInAll = 96LL << 20;
 
 // Sets the bounds, the texture bounds above, a fatal JPEG error that fails
 // only its texture, and handlers that remove the output being written when
