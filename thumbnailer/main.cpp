@@ -20,8 +20,7 @@ int Usage(FILE* out, int status) {
   std::fprintf(out,
                "usage: %s [-s SIZE] INPUT OUTPUT\n"
                "Draws the Metasequoia document INPUT (.mqo, \"Format Text Ver 1.0\") as a SIZE x SIZE PNG\n"
-               "picture at OUTPUT (SIZE 1 to %d, default %d), without a display.\n"
-               "--version prints the version.\n",
+               "picture at OUTPUT (SIZE 1 to %d, default %d), without a display.\n",
                kName, kMaxThumbnailSize, kDefaultThumbnailSize);
   return status;
 }

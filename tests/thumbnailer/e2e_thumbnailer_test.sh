@@ -3,9 +3,8 @@
 # "Format Text Ver 1.0" model of the shared corpus become PNGs of the asked
 # size, framed (the model in the middle, a transparent margin all round);
 # newer documents, FIFOs and missing files are refused with one line on
-# standard error and no file; a model whose textures are missing, broken or
-# huge still gives a picture. The picture is written into the output itself,
-# never over the model, and a failed write leaves no output.
+# standard error and no file; a model whose textures are missing still gives
+# a picture.
 #   e2e_thumbnailer_test.sh BINARY SAMPLES_DIR CORPUS_DIR LSAN_SUPPRESSIONS
 set -u
 bin=$1 samples=$2 corpus=$3
@@ -91,6 +90,9 @@ if [ -d "$corpus" ]; then
 fi
 echo "$count corpus models drawn"
 
+# Below: the picture is written into the output itself, never over the
+# model, and a failed write leaves no output; broken or huge textures are
+# left out of the picture.
 thumbnail --version
 [ "$status" = 0 ] && grep -qx "lumenspin-thumbnailer [0-9][0-9.]*" "$E2E_OUT" || e2e_fail "--version: status $status"
 

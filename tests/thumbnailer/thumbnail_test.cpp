@@ -3,7 +3,6 @@
 
 #include <vector>
 
-#include "thumbnailer/resource_limits.h"
 #include "thumbnailer/thumbnail_picture.h"
 #include "thumbnailer/thumbnail_view.h"
 
@@ -66,26 +65,6 @@ TEST(FitThumbnailView, FramesOnlyDrawnFaces) {
   ThumbnailView c;
   ASSERT_TRUE(FitThumbnailView(&badIndex, 1, c));
   for (int i = 0; i < 16; ++i) EXPECT_DOUBLE_EQ(a.modelFrame[i], c.modelFrame[i]) << i;
-}
-
-// Mesa crashed when an allocation failed while it drew: documents are
-// measured against the address-space bound first, over all objects, in
-// counts that an int would not hold.
-TEST(WithinDrawingBudget, CountsEveryObjectsFacesAndVertices) {
-  ObjectMQO objects[2];
-  objects[0].numFaces = 600;
-  objects[1].numFaces = 400;
-  objects[1].numVertices = 500;
-  const long long cost = 1000 * kBytesPerDrawnFace + 500 * kBytesPerDrawnVertex;
-  std::string reason;
-  EXPECT_TRUE(WithinDrawingBudget(objects, 2, cost, reason));
-  EXPECT_FALSE(WithinDrawingBudget(objects, 2, cost - 1, reason));
-  EXPECT_NE(reason.find("1000 faces and 500 vertices"), std::string::npos) << reason;
-  objects[0].numFaces = objects[1].numFaces = 2000000000;
-  EXPECT_FALSE(WithinDrawingBudget(objects, 2, DrawingBudget(), reason));
-  // Without a lower bound set by the caller, about 4 million faces fit.
-  EXPECT_EQ(DrawingBudget(), (static_cast<long long>(kAddressSpaceBytes) - kProgramBytes) / 2);
-  EXPECT_GT(DrawingBudget() / kBytesPerDrawnFace, 4000000);
 }
 
 }  // namespace
