@@ -35,16 +35,17 @@ void BoundResources();
 
 // Mesa does not survive an allocation that fails while it draws, so a
 // document is measured against the address-space bound before any OpenGL
-// call. Drawing a document cost, with a compiled display list under Mesa's
-// llvmpipe, 351 bytes of address space a face and 26 a vertex (document and
-// list together; 1M and 2M grid faces, release build), on top of 0.68 GB for
-// the program, Mesa and its drawing threads. The figures below are rounded
-// up, and a document may take only half of what the bound leaves beyond the
-// program: the other half is for textures and for machines with more cores,
-// hence more drawing threads. Under the 4 GiB bound that is about 4 million
-// faces.
-constexpr long long kBytesPerDrawnFace = 384;
-constexpr long long kBytesPerDrawnVertex = 32;
+// call. With its faces drawn directly (no display list kept), drawing a
+// document costs little beyond its own records: 72 bytes of address space a
+// face and 16 a vertex (1M, 2M and 10M grid faces, release build), on top of
+// 0.69 GB for the program, Mesa and its drawing threads. (Compiled into a
+// display list, a face had cost 351 bytes and a vertex 26.) The figures
+// below are rounded up, and a document may take only half of what the bound
+// leaves beyond the program: the other half is for textures and for machines
+// with more cores, hence more drawing threads. Under the 4 GiB bound that is
+// about 15 million faces.
+constexpr long long kBytesPerDrawnFace = 96;
+constexpr long long kBytesPerDrawnVertex = 24;
 constexpr long long kProgramBytes = 768LL << 20;
 
 // The bytes that a document may cost to draw under the address-space bound

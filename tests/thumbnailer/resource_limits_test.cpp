@@ -22,9 +22,9 @@ TEST(WithinDrawingBudget, CountsEveryObjectsFacesAndVertices) {
   EXPECT_NE(reason.find("1000 faces and 500 vertices"), std::string::npos) << reason;
   objects[0].numFaces = objects[1].numFaces = 2000000000;
   EXPECT_FALSE(WithinDrawingBudget(objects, 2, DrawingBudget(), reason));
-  // Without a lower bound set by the caller, about 4 million faces fit.
+  // Without a lower bound set by the caller, over 10 million faces fit.
   EXPECT_EQ(DrawingBudget(), (static_cast<long long>(kAddressSpaceBytes) - kProgramBytes) / 2);
-  EXPECT_GT(DrawingBudget() / kBytesPerDrawnFace, 4000000);
+  EXPECT_GT(DrawingBudget() / kBytesPerDrawnFace, 10000000);
 }
 
 }  // namespace
