@@ -10,7 +10,9 @@ namespace {
 void Usage() {
   std::fprintf(stderr,
                "usage: gen_mqo [--objects N] [--vertices N] [--faces N] [--quads SHARE] [--materials N]\n"
-               "               [--no-m] [--no-uv] [--bvertex] [--textures] [--lf] [--seed N] OUTPUT.mqo\n");
+               "               [--no-m] [--no-uv] [--bvertex] [--textures] [--grid] [--lf] [--seed N]\n"
+               "               OUTPUT.mqo\n"
+               "--grid: each object a grid patch of small faces (the vertex count follows)\n");
 }
 
 }  // namespace
@@ -31,6 +33,7 @@ int main(int argc, char** argv) {
     else if (!std::strcmp(a, "--no-uv")) o.uvGroups = false;
     else if (!std::strcmp(a, "--bvertex")) o.binaryVertices = true;
     else if (!std::strcmp(a, "--textures")) o.textures = true;
+    else if (!std::strcmp(a, "--grid")) o.gridMesh = true;
     else if (!std::strcmp(a, "--lf")) o.crlf = false;
     else if (a[0] != '-' && !output) output = a;
     else {

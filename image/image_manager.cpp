@@ -1,11 +1,20 @@
 #include "image/image_manager.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <new>
 
+#include "base/diagnostics.h"
 #include "base/huge_pages.h"
 #include "base/regular_file.h"
+
+namespace {
+
+long long g_pixelLimit = 0, g_pixelsInAllLimit = 0;
+long long g_pixelsInAll = 0;  // of the planes alive that AllocatePlane made
+
+}  // namespace
 
 CImageManager::CImageManager()
     : m_fileName{}, m_rgbRows(nullptr), m_alphaRows(nullptr), m_planeKind(0), m_width(0), m_height(0) {}
@@ -13,6 +22,7 @@ CImageManager::CImageManager()
 CImageManager::~CImageManager() {
   ReleasePlane(m_rgbRows, m_rgbBlock);
   ReleasePlane(m_alphaRows, m_alphaBlock);
+  g_pixelsInAll -= m_countedPixels;
 }
 
 void CImageManager::ReleasePlane(unsigned char**& rows, PlaneBlock& block) {
@@ -57,9 +67,34 @@ int CImageManager::GetPixel(int x, int y, unsigned char* out) const {
   return 1;
 }
 
+void CImageManager::SetPixelLimits(long long perPicture, long long inAll) {
+  g_pixelLimit = perPicture;
+  g_pixelsInAllLimit = inAll;
+}
+
+bool CImageManager::WithinPixelLimit(long long width, long long height) const {
+  const long long pixels = width * height;
+  if (g_pixelLimit > 0 && pixels > g_pixelLimit) {
+    Diagnose(m_fileName, "refused: %lld x %lld pixels, more than the %lld this program takes", width, height,
+             g_pixelLimit);
+    return false;
+  }
+  if (g_pixelsInAllLimit > 0 && pixels > g_pixelsInAllLimit - g_pixelsInAll) {
+    Diagnose(m_fileName, "refused: %lld x %lld pixels, beyond the %lld that all pictures together may have here",
+             width, height, g_pixelsInAllLimit);
+    return false;
+  }
+  return true;
+}
+
 bool CImageManager::AllocatePlane(unsigned char**& rows, int channels) {
+  if (!WithinPixelLimit(m_width, m_height)) return false;
   rows = new (std::nothrow) unsigned char*[m_height > 0 ? m_height : 0]();
   if (!rows) return false;
+  // Counted until the destructor releases the plane.
+  const long long pixels = static_cast<long long>(std::max(m_width, 0)) * std::max(m_height, 0);
+  m_countedPixels += pixels;
+  g_pixelsInAll += pixels;
   const size_t rowBytes = static_cast<size_t>(m_width > 0 ? m_width : 0) * channels;
   const size_t planeBytes = rowBytes * static_cast<size_t>(m_height > 0 ? m_height : 0);
   if (planeBytes >= kHugeBlockBytes) {

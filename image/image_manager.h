@@ -26,6 +26,12 @@ class CImageManager {
   // Copies the red, green and blue of pixel (x, y) into out and returns 1, or
   // returns 0 and leaves out alone when (x, y) is outside the colour plane.
   int GetPixel(int x, int y, unsigned char* out) const;
+  // Bounds for every reader and the whole process: on the pixels of any one
+  // picture, and on the pixels of all planes alive at once (an RGBA picture
+  // counts twice). A picture beyond either is refused, with a diagnostic,
+  // before its planes are allocated. 0, the default, sets no bound beyond
+  // each format's own limits.
+  static void SetPixelLimits(long long perPicture, long long inAll);
 
   char m_fileName[260];
   unsigned char** m_rgbRows;    // colour plane, null when absent
@@ -43,6 +49,7 @@ class CImageManager {
     std::size_t bytes = 0;
   };
   PlaneBlock m_rgbBlock, m_alphaBlock;
+  long long m_countedPixels = 0;  // of this image's planes, in the process's count
   void ReleasePlane(unsigned char**& rows, PlaneBlock& block);
 
  protected:
@@ -53,7 +60,11 @@ class CImageManager {
   // kHugeBlockBytes or more is one block of huge pages: faulting in a 1024 x
   // 1024 picture's fresh memory page by page took three times as long as
   // decoding it. Returns false when memory runs out.
+  // A picture beyond the pixel limits fails too.
   bool AllocatePlane(unsigned char**& rows, int channels);
+  // Whether a picture of width x height pixels is within the pixel limits;
+  // prints the diagnostic, naming m_fileName, when it is not.
+  bool WithinPixelLimit(long long width, long long height) const;
   // Bytes from the current position to the end of the stream, or -1 when the
   // stream cannot seek.
   static long long RemainingBytes(FILE* fp);

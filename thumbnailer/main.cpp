@@ -52,6 +52,10 @@ int main(int argc, char** argv) {
   int pathCount = 0;
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "-h") || !std::strcmp(argv[i], "--help")) return Usage(stdout, 0);
+    if (!std::strcmp(argv[i], "--version")) {
+      std::printf("%s %s\n", kName, LUMENSPIN_VERSION);
+      return 0;
+    }
     if (!std::strcmp(argv[i], "-s")) {
       if (i + 1 >= argc || !ParseSize(argv[++i], size)) return Usage(stderr, 2);
     } else if (pathCount < 2 && (argv[i][0] != '-' || argv[i][1] == '\0')) {

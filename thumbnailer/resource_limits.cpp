@@ -4,7 +4,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 
+#include "image/jpeg_manager.h"
 #include "thumbnailer/thumbnail_picture.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -17,7 +19,7 @@
 
 namespace {
 
-// Removes the partial output, then dies of the same signal.
+// Removes the output being written, then dies of the same signal.
 void OnFatalSignal(int number) {
   if (g_partialOutput[0] != '\0') unlink(g_partialOutput);
   signal(number, SIG_DFL);
@@ -49,4 +51,30 @@ void BoundResources() {
   signal(SIGXFSZ, SIG_IGN);
   for (int s : {SIGXCPU, SIGALRM, SIGTERM, SIGINT, SIGHUP}) signal(s, OnFatalSignal);
   alarm(kWallSeconds);
+  CJpegManager::SetFatalErrorsFail(true);
+  CJpegManager::SetLargestSide(kLargestJpegSide);
+  CImageManager::SetPixelLimits(kMaxTexturePixels, kMaxTexturePixelsInAll);
+}
+
+long long DrawingBudget() {
+  rlimit current;
+  long long bound = static_cast<long long>(kAddressSpaceBytes);
+  if (getrlimit(RLIMIT_AS, &current) == 0 && current.rlim_cur != RLIM_INFINITY)
+    bound = std::min(bound, static_cast<long long>(current.rlim_cur));
+  return std::max(0LL, (bound - kProgramBytes) / 2);
+}
+
+bool WithinDrawingBudget(const ObjectMQO* objects, int count, long long budget, std::string& reason) {
+  long long faces = 0, vertices = 0;
+  for (int i = 0; i < count; ++i) {
+    faces += objects[i].numFaces;
+    vertices += objects[i].numVertices;
+  }
+  const long long cost = faces * kBytesPerDrawnFace + vertices * kBytesPerDrawnVertex;
+  if (cost <= budget) return true;
+  char text[200];
+  std::snprintf(text, sizeof text, "too large to draw: %lld faces and %lld vertices would take %lld MiB, %lld MiB allowed",
+                faces, vertices, cost >> 20, budget >> 20);
+  reason = text;
+  return false;
 }

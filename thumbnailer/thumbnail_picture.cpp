@@ -1,13 +1,12 @@
 #include "thumbnailer/thumbnail_picture.h"
 
+#include <fcntl.h>
 #include <png.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <csetjmp>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 char g_partialOutput[4096];
@@ -39,11 +38,27 @@ std::vector<unsigned char> ResolveThumbnail(const unsigned char* rgba, const flo
 
 namespace {
 
+// The encoded picture, in a block sized once for the worst case: libpng
+// leaves by longjmp, so nothing may grow (and throw) while it writes.
+struct PngBuffer {
+  std::vector<unsigned char> bytes;
+  size_t used = 0;
+};
+
 void OnPngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 void OnPngWarning(png_structp, png_const_charp) {}
 
+void AppendPng(png_structp png, png_bytep data, png_size_t length) {
+  PngBuffer& out = *static_cast<PngBuffer*>(png_get_io_ptr(png));
+  if (length > out.bytes.size() - out.used) png_error(png, "the encoded picture outgrew its buffer");
+  std::memcpy(out.bytes.data() + out.used, data, length);
+  out.used += length;
+}
+
+void FlushPng(png_structp) {}
+
 // libpng leaves by longjmp on an error, so nothing here owns a C++ object.
-bool EncodePng(FILE* file, const unsigned char* rgba, int side) {
+bool EncodePng(PngBuffer& out, const unsigned char* rgba, int side) {
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, OnPngError, OnPngWarning);
   if (!png) return false;
   png_infop info = png_create_info_struct(png);
@@ -51,7 +66,7 @@ bool EncodePng(FILE* file, const unsigned char* rgba, int side) {
     png_destroy_write_struct(&png, &info);
     return false;
   }
-  png_init_io(png, file);
+  png_set_write_fn(png, &out, AppendPng, FlushPng);
   png_set_IHDR(png, info, side, side, 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
@@ -61,48 +76,57 @@ bool EncodePng(FILE* file, const unsigned char* rgba, int side) {
   return true;
 }
 
+bool WriteAll(int fd, const unsigned char* data, size_t length) {
+  while (length > 0) {
+    const ssize_t written = write(fd, data, length);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    data += written;
+    length -= static_cast<size_t>(written);
+  }
+  return true;
+}
+
 }  // namespace
 
 bool WritePngFile(const std::string& path, const std::vector<unsigned char>& rgba, int side, std::string& error) {
-  const std::string pattern = path + ".XXXXXX";
-  if (pattern.size() >= sizeof g_partialOutput) {
+  // Deflate's stored blocks, libpng's chunks and the filter bytes add far
+  // less than an eighth to the raw rows.
+  const size_t rawBytes = static_cast<size_t>(side) * (static_cast<size_t>(side) * 4 + 1);
+  PngBuffer png;
+  png.bytes.resize(rawBytes + rawBytes / 8 + (64 << 10));
+  if (!EncodePng(png, rgba.data(), side)) {
+    error = "cannot encode the picture";
+    return false;
+  }
+  if (path.size() >= sizeof g_partialOutput) {
     error = "the output path is too long";
     return false;
   }
-  std::memcpy(g_partialOutput, pattern.c_str(), pattern.size() + 1);
-  const int fd = mkstemp(g_partialOutput);
-  if (fd < 0) {
-    error = std::string("cannot create a file beside the output: ") + std::strerror(errno);
-    g_partialOutput[0] = '\0';
+  // Only a regular file is filled (and removed on failure): never a device,
+  // a FIFO that would wait for a reader, or a folder.
+  struct stat before;
+  if (stat(path.c_str(), &before) == 0 && !S_ISREG(before.st_mode)) {
+    error = "the output exists and is not a regular file";
     return false;
   }
-  // mkstemp makes the file private; give it the mode any new file gets.
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd, 0666 & ~mask);
-  bool written = false;
-  int writeError = 0;
-  if (FILE* file = fdopen(fd, "wb")) {
-    errno = 0;
-    written = EncodePng(file, rgba.data(), side);
+  // From here the output is ours: the signal handlers remove it too.
+  std::memcpy(g_partialOutput, path.c_str(), path.size() + 1);
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+  struct stat opened;
+  const bool ours = fd >= 0 && fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode);
+  bool written = ours && WriteAll(fd, png.bytes.data(), png.used);
+  int writeError = written ? 0 : errno;
+  // A full disk or a lost server may show only now.
+  if (fd >= 0 && close(fd) != 0 && written) {
+    written = false;
     writeError = errno;
-    // The last buffered bytes reach the file only here (a full disk shows now).
-    if (std::fclose(file) != 0 && written) {
-      written = false;
-      writeError = errno;
-    }
-  } else {
-    writeError = errno;
-    close(fd);
   }
   if (!written) {
-    error = "cannot write the output";
-    if (writeError) error += std::string(": ") + std::strerror(writeError);
-  } else if (std::rename(g_partialOutput, path.c_str()) != 0) {
-    error = std::string("cannot rename the new file to the output: ") + std::strerror(errno);
-    written = false;
+    error = fd < 0 ? "cannot open the output" : ours ? "cannot write the output" : "the output is not a regular file";
+    if (writeError && (fd < 0 || ours)) error += std::string(": ") + std::strerror(writeError);
+    if (ours) unlink(g_partialOutput);
   }
-  if (!written) unlink(g_partialOutput);
   g_partialOutput[0] = '\0';
   return written;
 }

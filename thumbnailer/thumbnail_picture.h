@@ -1,6 +1,6 @@
 #pragma once
 // Turning what OpenGL drew into the thumbnail's pixels, and writing them as
-// a PNG file that a file manager never sees half-written.
+// a PNG file in place: complete, or removed.
 
 #include <string>
 #include <vector>
@@ -16,11 +16,14 @@
 // drawn samples and its alpha their share.
 std::vector<unsigned char> ResolveThumbnail(const unsigned char* rgba, const float* depth, int side, int factor);
 
-// The partial file while WritePngFile writes it, else empty; read by the
-// handlers of fatal signals, which remove it.
+// The output while WritePngFile fills it, else empty; read by the handlers
+// of fatal signals, which remove it.
 extern char g_partialOutput[4096];
 
-// Writes side x side RGBA pixels as a PNG at path: to a new file beside it,
-// renamed over path once complete. On failure nothing is left at either
-// name, and error says why.
+// Writes side x side RGBA pixels as a PNG at path, into the file itself (a
+// client may hold it open and read it through its own descriptor once the
+// thumbnailer has ended). The picture is encoded in memory first, so path is
+// opened only when it is complete, and no other name is ever made. Path must
+// be a regular file or not exist. On a failure after path was opened it is
+// removed; error says why.
 bool WritePngFile(const std::string& path, const std::vector<unsigned char>& rgba, int side, std::string& error);

@@ -1,6 +1,7 @@
 #include "thumbnailer/thumbnailer.h"
 
 #include <GL/gl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -12,6 +13,7 @@
 #include "app/fixed_gl_state.h"
 #include "thumbnailer/embedded_picture.h"
 #include "thumbnailer/headless_context.h"
+#include "thumbnailer/resource_limits.h"
 #include "thumbnailer/thumbnail_picture.h"
 #include "thumbnailer/thumbnail_view.h"
 #include "model/display_list.h"
@@ -101,8 +103,16 @@ bool MakeThumbnail(const char* input, const char* output, int size, std::string&
     reason = "cannot resolve the output path: " + error.message();
     return false;
   }
+  // Named twice (or through a link), the model would be overwritten.
+  struct stat model, out;
+  if (stat(input, &model) == 0 && stat(output, &out) == 0 && model.st_dev == out.st_dev &&
+      model.st_ino == out.st_ino) {
+    reason = "the output is the model itself";
+    return false;
+  }
   ThumbnailView view;
-  bool made = ReadThumbnailModel(input, view, reason);
+  bool made = ReadThumbnailModel(input, view, reason) &&
+              WithinDrawingBudget(g_objects, kMaxModelSlots, DrawingBudget(), reason);
   // Textures are looked up relative to the model's folder.
   const std::filesystem::path folder = std::filesystem::path(input).parent_path();
   if (made && !folder.empty() && chdir(folder.c_str()) != 0) {

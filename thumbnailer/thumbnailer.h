@@ -20,7 +20,9 @@ constexpr int kSupersampling = 2;        // drawn at twice the side, averaged do
 // the model's folder); a texture that does not load leaves its faces
 // untextured. Returns false, with a one-line reason and no output file, when
 // the document cannot be opened, is not a regular file, is refused by the
-// reader, holds nothing to draw, or when drawing or writing fails.
+// reader, holds nothing to draw or more than fits the address-space bound,
+// when output is the document itself, or when drawing or writing fails (a
+// failure before the writing leaves an existing output untouched).
 bool MakeThumbnail(const char* input, const char* output, int size, std::string& reason);
 
 // The steps of MakeThumbnail, apart for the benchmark. ReadThumbnailModel

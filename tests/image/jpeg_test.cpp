@@ -116,6 +116,59 @@ TEST_F(JpegReader, MissingFile) {
   EXPECT_EQ(image.m_planeKind, 0);
 }
 
+// Every scan walks the whole picture again: a file of thousands of repeated
+// scans cost time in proportion to its length squared. Refused, like any
+// file the reader cannot take.
+TEST_F(JpegReader, RefusesAFileOfManyScans) {
+  WriteJpeg("scans.jpg", {512, 512, 1, JCS_GRAYSCALE, true}, Bytes(512 * 512, 90));
+  Bytes file = ReadBytes("scans.jpg");
+  size_t lastScan = file.size();
+  for (size_t i = 0; i + 1 < file.size(); ++i)
+    if (file[i] == 0xFF && file[i + 1] == 0xDA) lastScan = i;
+  ASSERT_LT(lastScan, file.size() - 2);
+  const Bytes scan(file.begin() + lastScan, file.end() - 2);  // up to the end-of-image marker
+  for (int i = 0; i < 3000; ++i) file.insert(file.end() - 2, scan.begin(), scan.end());
+  WriteBytes("scans.jpg", file);
+  CJpegManager image;
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(image.Load("scans.jpg"), -1);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Can't read jpeg file\n");
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("scans.jpg: refused: "), std::string::npos);
+}
+
+// The thumbnailer's settings: a fatal error fails the load (the library's
+// message on stderr naming the file), and large pictures come scaled down.
+TEST_F(JpegReader, ThumbnailerSettingsFailFatalErrorsAndScaleDown) {
+  struct Settings {
+    Settings() {
+      CJpegManager::SetFatalErrorsFail(true);
+      CJpegManager::SetLargestSide(16);
+    }
+    ~Settings() {
+      CJpegManager::SetFatalErrorsFail(false);
+      CJpegManager::SetLargestSide(0);
+    }
+  } settings;
+  WriteJpeg("big.jpg", {64, 40, 3, JCS_RGB}, Bytes(64 * 40 * 3, 200));
+  const Bytes whole = ReadBytes("big.jpg");
+  WriteBytes("cut.jpg", Bytes(whole.begin(), whole.begin() + 200));
+  WriteBytes("empty.jpg", {});
+  for (const char* name : {"empty.jpg", "cut.jpg"}) {
+    CJpegManager image;
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(image.Load(name), -1) << name;
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Can't read jpeg file\n");
+    EXPECT_NE(testing::internal::GetCapturedStderr().find(std::string(name) + ": "), std::string::npos) << name;
+  }
+  CJpegManager image;
+  ASSERT_EQ(image.Load("big.jpg"), 1);
+  EXPECT_EQ(image.m_width, 16);  // 64 / 4
+  EXPECT_EQ(image.m_height, 10);
+  EXPECT_NEAR(image.m_rgbRows[9][3 * 15], 200, 3);
+}
+
 TEST_F(JpegReader, NotAJpegEndsTheProgramWithTheLibrarysMessage) {
   WriteBytes("text.jpg", {'h', 'e', 'l', 'l', 'o'});
   CJpegManager image;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "image/tga_manager.h"
 #include "image_test_support.h"
 
@@ -75,6 +77,26 @@ TEST(TgaReader, HugeAnnouncedSizeInATinyFileAllocatesNothing) {
   EXPECT_EQ(image.LoadBytes(Tga(2, 65535, 65535, 32, Iota(12))), -1);
   testing::internal::GetCapturedStdout();
   EXPECT_EQ(image.m_rgbRows, nullptr);
+}
+
+// The thumbnailer's bounds on pixels hold for every reader: per picture,
+// and over all planes alive at once, which a destroyed picture gives back.
+TEST(TgaReader, PixelLimitsPerPictureAndInAll) {
+  CImageManager::SetPixelLimits(100, 150);
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  auto first = std::make_unique<Tga32>();
+  Tga32 tooLarge, second, third;
+  EXPECT_EQ(tooLarge.LoadBytes(Tga(2, 11, 10, 24, Bytes(330))), -1);
+  EXPECT_EQ(first->LoadBytes(Tga(2, 10, 10, 24, Bytes(300))), 0);
+  EXPECT_EQ(second.LoadBytes(Tga(2, 10, 10, 24, Bytes(300))), -1);
+  first.reset();
+  EXPECT_EQ(third.LoadBytes(Tga(2, 10, 10, 24, Bytes(300))), 0);
+  testing::internal::GetCapturedStdout();
+  const std::string diagnostics = testing::internal::GetCapturedStderr();
+  CImageManager::SetPixelLimits(0, 0);
+  EXPECT_NE(diagnostics.find("11 x 10 pixels, more than the 100"), std::string::npos) << diagnostics;
+  EXPECT_NE(diagnostics.find("10 x 10 pixels, beyond the 150"), std::string::npos) << diagnostics;
 }
 
 TEST(TgaReader, MissingFile) {

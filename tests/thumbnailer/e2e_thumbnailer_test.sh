@@ -90,3 +90,61 @@ if [ -d "$corpus" ]; then
   done < <(find "$corpus" -name '*.mqo' -type f -print0 | sort -z)
 fi
 echo "$count corpus models drawn"
+
+# Below: the picture is written into the output itself, never over the
+# model, and a failed write leaves no output; broken or huge textures are
+# left out of the picture.
+thumbnail --version
+[ "$status" = 0 ] && grep -qx "lumenspin-thumbnailer [0-9][0-9.]*" "$E2E_OUT" || e2e_fail "--version: status $status"
+
+# The model named as its own output (or through a hard link) stays as it was.
+mkdir -p "$E2E_TMP/self"
+cp "$samples/sample.mqo" "$E2E_TMP/self/"
+ln "$E2E_TMP/self/sample.mqo" "$E2E_TMP/self/link.png"
+for target in sample.mqo link.png; do
+  thumbnail "$E2E_TMP/self/sample.mqo" "$E2E_TMP/self/$target"
+  [ "$status" = 1 ] && cmp -s "$samples/sample.mqo" "$E2E_TMP/self/sample.mqo" ||
+    e2e_fail "the model as its output ($target): status $status, or the model changed"
+done
+
+# A client that made the output and holds it open (XFCE's tumbler) reads the
+# picture through its own descriptor; when writing fails, the output is gone.
+: >"$out/held.png"
+exec 3<>"$out/held.png"
+thumbnail -s 64 "$samples/sample.mqo" "$out/held.png"
+cat <&3 >"$out/read-back.png"
+exec 3<&-
+[ "$status" = 0 ] || e2e_fail "held output: status $status"
+expect_picture "$out/read-back.png" 64 "the picture read through the client's descriptor"
+[ -z "$(ls "$out" | grep -v '\.png$')" ] || e2e_fail "files left beside the output: $(ls "$out")"
+status=0
+(ulimit -f 1 && exec "$bin" "$samples/sample.mqo" "$out/held.png") </dev/null >"$E2E_OUT" 2>"$E2E_ERR" || status=$?
+[ "$status" = 1 ] && grep -q "File too large" "$E2E_ERR" && ! grep -q Sanitizer "$E2E_ERR" ||
+  e2e_fail "a write beyond the file-size bound: status $status"
+[ ! -e "$out/held.png" ] || e2e_fail "a failed write left the output behind"
+
+# Textures that cannot be decoded, or are far larger than a thumbnail shows,
+# leave their faces untextured: a picture all the same, a line naming each.
+le() {  # le VALUE BYTES: VALUE as BYTES little-endian bytes
+  local i
+  for ((i = 0; i < $2; i++)); do printf "\\x$(printf %02x $((($1 >> (8 * i)) & 255)))"; done
+}
+mkdir -p "$E2E_TMP/hostile"
+cp -r "$samples/sample.mqo" "$samples/Texture" "$E2E_TMP/hostile/"
+for jpeg in empty cut; do
+  tex=$E2E_TMP/hostile/Texture
+  if [ $jpeg = empty ]; then : >"$tex/sign.jpg"; else head -c 300 "$samples/Texture/sign.jpg" >"$tex/sign.jpg"; fi
+  # A 1-bit BMP of 4097 x 4097 pixels: 2 MB, 67 MB as texels.
+  { printf BM; le $((62 + 516 * 4097)) 4; le 0 4; le 62 4; le 40 4; le 4097 4; le 4097 4; le 1 2; le 1 2
+    le 0 4; le $((516 * 4097)) 4; le 2835 4; le 2835 4; le 2 4; le 0 4; le 0 4; le $((0xffffff)) 4
+    head -c $((516 * 4097)) /dev/zero; } >"$tex/crate.bmp"
+  thumbnail "$E2E_TMP/hostile/sample.mqo" "$out/hostile-$jpeg.png"
+  [ "$status" = 0 ] || e2e_fail "a $jpeg JPEG texture and a huge BMP: status $status"
+  expect_picture "$out/hostile-$jpeg.png" 256 "the sample with a $jpeg JPEG and a huge BMP"
+  grep -q "sign.jpg: " "$E2E_ERR" && grep -q "crate.bmp: refused: 4097 x 4097 pixels, more than" "$E2E_ERR" ||
+    e2e_fail "a $jpeg JPEG and a huge BMP: no line naming each"
+done
+# A JPEG beyond the pixel bound is decoded at half its size instead.
+convert -size 4100x4100 xc:gray50 -quality 20 "$tex/sign.jpg"
+thumbnail "$E2E_TMP/hostile/sample.mqo" "$out/hostile-big.png"
+[ "$status" = 0 ] && ! grep -q "sign.jpg" "$E2E_ERR" || e2e_fail "a JPEG of 4100 x 4100 pixels: status $status, or not read"
