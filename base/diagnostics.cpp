@@ -5,6 +5,8 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "base/shown_text.h"
+
 namespace {
 
 bool g_keep = false;
@@ -18,7 +20,9 @@ void Diagnose(const char* subject, const char* format, ...) {
   va_start(args, format);
   std::vsnprintf(reason, sizeof reason, format, args);
   va_end(args);
-  std::string line = subject ? std::string(subject) + ": " + reason : std::string(reason);
+  // Names in the line reach the terminal and the desktop as UTF-8, and
+  // never as control characters.
+  std::string line = ShownText(subject ? std::string(subject) + ": " + reason : std::string(reason));
   // One write per line, so that lines of two programs sharing the stream never mix.
   std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, line.c_str());
   if (g_keep) g_kept.push_back(std::move(line));

@@ -3,8 +3,8 @@
 //   "<program>: <subject>: <reason>"   (or "<program>: <reason>")
 // They come in addition to the fixed console texts on standard output,
 // which stay byte for byte as they are; those name neither the file nor
-// the reason. The subject is usually a file name, written with its bytes
-// unchanged.
+// the reason. The subject is usually a file name; the line is shown as
+// shown_text.h says (UTF-8, Shift-JIS converted, control characters escaped).
 
 #include <string>
 #include <vector>

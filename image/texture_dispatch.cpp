@@ -10,6 +10,7 @@
 #include "image/texture_lookup.h"
 #include "image/tga_manager.h"
 #include "base/diagnostics.h"
+#include "base/shown_text.h"
 #include "mqo/material.h"
 
 namespace {
@@ -60,7 +61,7 @@ int LoadImage(const char* name, CImageManager*& image, int& loaded, int* texture
   const char* role = textureKind ? "texture" : "alpha plane";
   const ReaderKind* kind = FindReader(name);
   if (!kind) {
-    std::printf("This file type is not supported! %s\n", name);
+    std::printf("This file type is not supported! %s\n", ShownText(name).c_str());
     Diagnose(name, "%s not read: the name does not end in .bmp, .jpg, .jpeg, .tga or .png (in lower or upper case)",
              role);
     return 0;

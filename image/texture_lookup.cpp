@@ -162,14 +162,17 @@ struct Spellings {
   std::vector<Components> plain, converted;
 };
 
+// Whether the document's names are UTF-8 by its own word.
+bool g_namesUtf8 = false;
+
 Spellings CandidatesOf(const std::string& written) {
   Spellings s;
   // A name that is already valid UTF-8 is split as such: its bytes never hold
   // a 0x5C trail byte, but a CP932 reading could swallow a real backslash.
-  const bool nonAscii = HasNonAscii(written);
-  s.cp932 = nonAscii && !IsValidUtf8(written);
+  const bool maybeCp932 = !g_namesUtf8 && HasNonAscii(written);
+  s.cp932 = maybeCp932 && !IsValidUtf8(written);
   s.plain = Candidates(Split(written, s.cp932));
-  if (nonAscii) {
+  if (maybeCp932) {
     const std::string utf8 = Cp932ToUtf8(written);
     if (!utf8.empty()) s.converted = Candidates(Split(utf8, false));
   }
@@ -215,6 +218,8 @@ std::string FindBelow(const std::string& root, const std::string& written) {
 }
 
 }  // namespace
+
+void SetTextureNamesUtf8(bool utf8) { g_namesUtf8 = utf8; }
 
 void SetPackedTextureFolder(const std::string& folder) { g_packedTextureFolder = folder; }
 

@@ -18,6 +18,11 @@
 // directories only; opens nothing else.
 std::string FindTextureFile(const char* name);
 
+// Whether the names are known to be UTF-8 (the document said so, or its
+// names were converted from the code page it named): then they are looked
+// up as written alone, with no CP932 reading. Off by default.
+void SetTextureNamesUtf8(bool utf8);
+
 // A folder that FindTextureFile searches first, in the same way, as if the
 // model stood in it: where the textures an archive holds were unpacked.
 // Candidates that would lead out of it ("..") are passed over there. An

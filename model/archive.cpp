@@ -169,8 +169,22 @@ FILE* ModelArchive::OpenDocument(std::string& reason) {
                                      " documents (.mqo); it is read only when it holds one";
     return nullptr;
   }
-  const zip_uint64_t index = documents.front();
-  const std::string prefix = "the document " + Printable(zip_get_name(m_zip, index, ZIP_FL_ENC_RAW)) + " ";
+  return OpenIndex(documents.front(), reason);
+}
+
+FILE* ModelArchive::OpenEntry(const char* name, std::string& reason) {
+  const zip_int64_t index = zip_name_locate(m_zip, name, ZIP_FL_NOCASE | ZIP_FL_ENC_RAW);
+  if (index < 0) {
+    reason = std::string("the archive holds no ") + name;
+    return nullptr;
+  }
+  return OpenIndex(static_cast<zip_uint64_t>(index), reason);
+}
+
+FILE* ModelArchive::OpenIndex(unsigned long long index, std::string& reason) {
+  const char* name = zip_get_name(m_zip, index, ZIP_FL_ENC_RAW);
+  const std::string prefix = "the " + std::string(EndsWithIgnoringCase(name ? name : "", ".mqo") ? "document" : "entry") +
+                             " " + Printable(name ? name : "") + " ";
   unsigned long long size = 0;
   std::string why;
   if (!Inflatable(index, size, why)) {

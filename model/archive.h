@@ -39,6 +39,9 @@ class ModelArchive {
   // there is none or several, or it is encrypted, compressed other than by
   // deflate, larger than the bounds allow, or damaged.
   FILE* OpenDocument(std::string& reason);
+  // The entry of that name (any letter case), inflated the same way; null
+  // with the reason when there is none or it cannot be read.
+  FILE* OpenEntry(const char* name, std::string& reason);
 
   // Writes into folder, under their folders in the archive, the entries
   // whose last name component `wanted` accepts, within the same bounds, at
@@ -49,6 +52,7 @@ class ModelArchive {
 
  private:
   bool Inflatable(unsigned long long index, unsigned long long& size, std::string& reason);
+  FILE* OpenIndex(unsigned long long index, std::string& reason);
   template <typename Write>
   bool Inflate(unsigned long long index, unsigned long long size, Write&& write, std::string& reason);
 

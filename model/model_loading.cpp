@@ -108,7 +108,7 @@ std::string ReadFailureReason(int result, FILE* fp) {
   if (result == -4)
     std::snprintf(reason, sizeof reason, "not read (reader code -4): the file declares \"%s\"; only %s documents are read",
                   DeclaredFormat(fp).c_str(),
-                  g_newerFormats ? "\"Format Text Ver 1.0\" and \"Ver 1.1\"" : "\"Format Text Ver 1.0\"");
+                  g_newerFormats ? "\"Format Text Ver 1.x\"" : "\"Format Text Ver 1.0\"");
   else
     std::snprintf(reason, sizeof reason, "not read (reader code %d): %s", result, ResultReason(result));
   return reason;
@@ -128,8 +128,24 @@ int LoadModel(const char* path) {
   return 0;
 }
 
+namespace {
+
+// The newest version of the format whose files have been seen; a later 1.x
+// is read the same way, and the user is told.
+constexpr double kNewestKnownVersion = 1.2;
+
+void NoteDocument(const char* path, const DocumentMQO& document) {
+  SetTextureNamesUtf8(document.namesUtf8);
+  if (document.formatVersion > kNewestKnownVersion)
+    Diagnose(path, "the file declares \"Format Text Ver %g\", newer than the Ver 1.2 this program knows; read as Ver 1.2",
+             document.formatVersion);
+}
+
+}  // namespace
+
 bool ReadModelFile(const char* path, bool regularOnly, int& result, std::string& reason) {
   RemovePackedFolder();  // of an earlier model
+  SetTextureNamesUtf8(false);
   std::optional<ModelArchive> archive;
   FILE* fp = nullptr;
   if (g_newerFormats && IsArchiveName(path)) {
@@ -143,6 +159,7 @@ bool ReadModelFile(const char* path, bool regularOnly, int& result, std::string&
   if (!fp) return false;
   result = LoadModelFromStream(fp);
   if (result != 0) reason = ReadFailureReason(result, fp);
+  if (result == 0) NoteDocument(path, g_loader->document);
   std::fclose(fp);
   if (result == 0 && archive) UnpackTextures(*archive, path);
   return true;

@@ -21,6 +21,11 @@ struct DocumentMQO {
   SharedList<MaterialMQO> materials;
   int numMaterials = 0;  // always materials.size()
   SceneMQO scene;
+  double formatVersion = 0;  // as the second header line gives it
+  // The names are UTF-8: the document said so ("CodePage utf8"), or they
+  // were converted from the code page it named. Otherwise they keep their
+  // bytes as written, Shift-JIS where not plain ASCII.
+  bool namesUtf8 = false;
 
   MaterialMQO GetMaterial(int i) const;  // 0 <= i < numMaterials
   ObjectMQO GetObject(int i) const;      // 0 <= i < numObjects

@@ -28,6 +28,10 @@ int LoaderMQO::LoadInBlocks(std::size_t blockBytes) {
   // measured once and the position put back where the caller left it.
   fileSize_ = -1;
   newerDocument_ = false;
+  codePage_ = DefaultCodePage();
+  namesConverted_ = false;
+  namesRead_ = false;
+  separator->SetLeadBytes(codePage_.lead, false);
   const long start = std::ftell(file);
   if (start >= 0 && std::fseek(file, 0, SEEK_END) == 0) {
     fileSize_ = std::ftell(file);
@@ -125,8 +129,13 @@ bool LoaderMQO::ReadHeader() {
   ReadLine();
   if (!s.IsKeyword("Format", 4) || !s.IsToken(1, "Text") || !s.IsToken(2, "Ver")) throw -4;
   const double version = s.GetDouble(3);
-  if (version != 1.0 && !(newerFormats_ && version == 1.1)) throw -4;
-  newerDocument_ = version == 1.1;
+  // A later minor version only adds lines, attributes and groups, which the
+  // reader passes over; a later major version may change what it knows.
+  const bool newer = newerFormats_ && version > 1.0 && version < 2.0;
+  if (version != 1.0 && !newer) throw -4;
+  newerDocument_ = newer;
+  document.formatVersion = version;
+  if (newer) separator->SetLeadBytes(codePage_.lead, true);
   return true;
 }
 
@@ -141,18 +150,42 @@ bool LoaderMQO::ReadChunks() {
       ReadScene();
     } else if (s.IsKeyword("Material", 2)) {
       if (!s.IsToken(n - 1, "{")) throw -1;
+      namesRead_ = true;
       ReadMaterials();
     } else if (s.IsKeyword("Object", 2)) {
       if (!s.IsToken(n - 1, "{")) throw -1;
+      namesRead_ = true;
       ObjectMQO object;
-      if (n >= 3) CopyName(object.name, s.GetToken(1));
+      if (n >= 3) TakeName(object.name, s.GetToken(1));
       if (!ReadObjectChunk(object)) throw -1;
       document.objects.push_back(object);
       document.numObjects = document.objects.size();
+    } else if (newerFormats_ && !namesRead_ && s.IsKeyword("CodePage", 2)) {
+      UseCodePage(s.GetToken(1));
     } else {
       SkipChunk(n);
     }
   }
+}
+
+// A code page iconv does not know leaves the names as a document without
+// the line has them.
+void LoaderMQO::UseCodePage(const char* value) {
+  if (std::strcmp(value, "932") == 0) {
+    codePage_ = DefaultCodePage();
+  } else if (!FindCodePage(value, codePage_)) {
+    return;
+  }
+  separator->SetLeadBytes(codePage_.lead, true);
+  namesConverted_ = !codePage_.utf8 && codePage_.iconvName != DefaultCodePage().iconvName;
+  document.namesUtf8 = codePage_.utf8 || namesConverted_;
+}
+
+void LoaderMQO::TakeName(char* field, std::size_t fieldSize, const char* token) const {
+  if (namesConverted_)
+    CopyName(field, fieldSize, NameToUtf8(token, codePage_).c_str(), true);
+  else
+    CopyName(field, fieldSize, token, document.namesUtf8);
 }
 
 bool LoaderMQO::SkipChunk(int tokenCount) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "mqo/block_reader.h"
+#include "mqo/code_page.h"
 #include "mqo/document.h"
 #include "mqo/polygon_splitter.h"
 #include "mqo/string_separator.h"
@@ -38,11 +39,17 @@ class LoaderMQO {
   DocumentMQO GetDocument() const;  // a full copy, cheap (shared until changed)
 
   // Off by default: only "Format Text Ver 1.0" documents are read, as always.
-  // On, "Format Text Ver 1.1" documents are read too. In those (and only
-  // those) a face of five or more corners is split into triangles that cover
-  // its area (polygon_splitter.h), and face groups other than M, UV and COL
-  // are passed over, in any order. A Ver 1.0 document reads the same either
-  // way: of a larger face it keeps the first four corners.
+  // On, the later versions of format 1 are read too ("Ver 1.1", "Ver 1.2"
+  // and any later 1.x). In those (and only those) a face of five or more
+  // corners is split into triangles that cover its area
+  // (polygon_splitter.h), face groups other than M, UV and COL are passed
+  // over, in any order, and a quoted name whose last two-byte character
+  // the writer cut short still ends at its quote. In any version a
+  // "CodePage" line before the first material or object then sets the code
+  // page of the names (code_page.h): they are split by its lead bytes and,
+  // for a code page other than CP932 and UTF-8, stored converted to UTF-8.
+  // A Ver 1.0 document without such a line reads the same either way: of a
+  // larger face it keeps the first four corners.
   void SetNewerFormats(bool accept) { newerFormats_ = accept; }
   bool NewerFormats() const { return newerFormats_; }
 
@@ -60,6 +67,13 @@ class LoaderMQO {
   bool ReadWeightList(ObjectMQO& object);
   bool ReadBVertexChunk(ObjectMQO& object);
   bool ReadFaceChunk(ObjectMQO& object);
+  // Copies a name token into a record's field, in the document's code page
+  // or as UTF-8 (DocumentMQO::namesUtf8).
+  void TakeName(char* field, std::size_t fieldSize, const char* token) const;
+  template <std::size_t N>
+  void TakeName(char (&field)[N], const char* token) const {
+    TakeName(field, N, token);
+  }
 
   FILE* file;                  // not owned
   AsciiFileString* separator;  // owned
@@ -82,10 +96,14 @@ class LoaderMQO {
   int ReadFaceGroups(long long n, int tokenCount);
   void AddFaces(ObjectMQO& object, int material);
   void ReadBVertexData(ObjectMQO& object, int n);
+  void UseCodePage(const char* value);
 
   long fileSize_ = -1;  // measured once by Load
   bool newerFormats_ = false;
-  bool newerDocument_ = false;  // the document being read is a Ver 1.1 one
+  bool newerDocument_ = false;  // the document being read is a Ver 1.1 or later one
+  CodePageMQO codePage_;        // of the names; CP932 unless the document names another
+  bool namesConverted_ = false;  // names go to UTF-8 through iconv
+  bool namesRead_ = false;       // a material or object chunk began: the code page stays
   BlockReader lines_;           // on during a Load in blocks
 
   // The corners of the face line being read, kept between lines.

@@ -1,7 +1,6 @@
 #include <cstddef>
 
 #include "mqo/loader.h"
-#include "mqo/name_copy.h"
 
 namespace {
 
@@ -21,7 +20,8 @@ constexpr Attribute kAttributes[] = {
     {"tex", 4, Target::kTexture},     {"aplane", 4, Target::kAlphaPlane}, {"bump", 4, Target::kBump},
 };
 
-void Apply(const StringSeparator& s, int d, Target target, MaterialMQO& m) {
+void Apply(const LoaderMQO& loader, int d, Target target, MaterialMQO& m) {
+  const StringSeparator& s = *loader.separator;
   const auto value = [&](int i) { return static_cast<float>(s.GetDouble(i)); };
   switch (target) {
     case Target::kColor:
@@ -32,16 +32,17 @@ void Apply(const StringSeparator& s, int d, Target target, MaterialMQO& m) {
     case Target::kSpecular: m.specular = value(d + 2); break;
     case Target::kEmissive: m.emissive = value(d + 2); break;
     case Target::kPower: m.power = value(d + 2); break;
-    case Target::kTexture: CopyName(m.textureName, s.GetToken(d + 2)); break;
-    case Target::kAlphaPlane: CopyName(m.alphaPlaneName, s.GetToken(d + 2)); break;
-    case Target::kBump: CopyName(m.bumpName, s.GetToken(d + 2)); break;
+    case Target::kTexture: loader.TakeName(m.textureName, s.GetToken(d + 2)); break;
+    case Target::kAlphaPlane: loader.TakeName(m.alphaPlaneName, s.GetToken(d + 2)); break;
+    case Target::kBump: loader.TakeName(m.bumpName, s.GetToken(d + 2)); break;
   }
 }
 
 // Fills m from the current line: the name, then attributes until the line
 // ends or one is malformed.
-void ReadMaterialLine(const StringSeparator& s, int n, MaterialMQO& m) {
-  CopyName(m.name, s.GetToken(0));
+void ReadMaterialLine(const LoaderMQO& loader, int n, MaterialMQO& m) {
+  const StringSeparator& s = *loader.separator;
+  loader.TakeName(m.name, s.GetToken(0));
   int d = 1;
   while (d < n) {
     const Attribute* fit = nullptr;
@@ -53,7 +54,7 @@ void ReadMaterialLine(const StringSeparator& s, int n, MaterialMQO& m) {
     }
     if (fit) {
       if (!s.IsToken(d + 1, "(") || !s.IsToken(d + fit->span - 1, ")")) return;
-      Apply(s, d, fit->target, m);
+      Apply(loader, d, fit->target, m);
       d += fit->span;
       continue;
     }
@@ -79,7 +80,7 @@ bool LoaderMQO::ReadMaterials() {
     // and dropped.
     if (document.numMaterials >= kMaxMaterialRecords) continue;
     MaterialMQO material;
-    ReadMaterialLine(s, n, material);
+    ReadMaterialLine(*this, n, material);
     document.materials.push_back(material);
     document.numMaterials = document.materials.size();
   }

@@ -4,16 +4,25 @@
 
 #include "mqo/string_separator.h"
 
-void CopyName(char* field, std::size_t fieldSize, const char* text) {
+void CopyName(char* field, std::size_t fieldSize, const char* text, bool utf8) {
   if (fieldSize == 0) return;
   const std::size_t limit = fieldSize - 1;
   std::size_t n = 0;
-  // Walk whole characters so that the cut falls between two of them.
-  while (text[n] != '\0') {
-    const bool pair = IsLeadByte932(static_cast<unsigned char>(text[n])) && text[n + 1] != '\0';
-    const std::size_t step = pair ? 2 : 1;
-    if (n + step > limit) break;
-    n += step;
+  if (utf8) {
+    n = std::strlen(text);
+    if (n > limit) {
+      // Back to the first byte of the character that crosses the limit.
+      n = limit;
+      while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
+    }
+  } else {
+    // Walk whole characters so that the cut falls between two of them.
+    while (text[n] != '\0') {
+      const bool pair = IsLeadByte932(static_cast<unsigned char>(text[n])) && text[n + 1] != '\0';
+      const std::size_t step = pair ? 2 : 1;
+      if (n + step > limit) break;
+      n += step;
+    }
   }
   std::memcpy(field, text, n);
   field[n] = '\0';

@@ -12,21 +12,6 @@ namespace {
 constexpr unsigned char kSeparatorChars[] = {'(', ')', ',', ':', ';', '=', '[', ']', '{', '}'};
 constexpr char kQuote = '"';
 
-// What the split does with each byte value; built once from the rules above.
-enum ByteClass : unsigned char { kPlain, kLead, kEnd, kBlank, kQuoteByte, kSeparator };
-
-struct ByteClasses {
-  unsigned char of[256];
-  ByteClasses() {
-    for (int c = 0; c < 256; ++c) of[c] = IsLeadByte932(static_cast<unsigned char>(c)) ? kLead : kPlain;
-    of[0] = of[0x0A] = of[0x0D] = kEnd;
-    of[0x20] = of[0x09] = kBlank;
-    of[static_cast<unsigned char>(kQuote)] = kQuoteByte;
-    for (unsigned char c : kSeparatorChars) of[c] = kSeparator;
-  }
-};
-const ByteClasses kClasses;
-
 void* CheckedRealloc(void* block, std::size_t size) {
   void* grown = std::realloc(block, size);
   if (!grown) throw std::bad_alloc();
@@ -51,6 +36,18 @@ bool EqualsIgnoreCase(const char* a, const char* b) {
 StringSeparator::StringSeparator() : tokens(nullptr), capacity(0), count(0), quote(kQuote) {
   std::memset(separators, 0, sizeof separators);
   for (unsigned char c : kSeparatorChars) separators[c] = 1;
+  bool lead[256];
+  for (int c = 0; c < 256; ++c) lead[c] = IsLeadByte932(static_cast<unsigned char>(c));
+  SetLeadBytes(lead, false);
+}
+
+void StringSeparator::SetLeadBytes(const bool lead[256], bool quoteEndsCharacter) {
+  for (int c = 0; c < 256; ++c) classes_[c] = lead[c] ? kLead : kPlain;
+  classes_[0] = classes_[0x0A] = classes_[0x0D] = kEnd;
+  classes_[0x20] = classes_[0x09] = kBlank;
+  classes_[static_cast<unsigned char>(kQuote)] = kQuoteByte;
+  for (unsigned char c : kSeparatorChars) classes_[c] = kSeparator;
+  quoteEndsCharacter_ = quoteEndsCharacter;
 }
 
 StringSeparator::~StringSeparator() {
@@ -134,10 +131,10 @@ int StringSeparator::Separate(const char* line) {
     }
   };
   for (;;) {
-    switch (kClasses.of[*p]) {
+    switch (classes_[*p]) {
       case kPlain: {
         const unsigned char* q = p + 1;
-        while (kClasses.of[*q] == kPlain) ++q;
+        while (classes_[*q] == kPlain) ++q;
         if (k == 0) start = p;
         k += static_cast<int>(q - p);
         p = q;
@@ -145,9 +142,11 @@ int StringSeparator::Separate(const char* line) {
       }
       case kLead:
         // The trail byte is taken unexamined, unless the line ends right
-        // after the lead byte: then the lone byte stays and the scan stops.
+        // after the lead byte (then the lone byte stays and the scan stops)
+        // or, where allowed, a quote follows it: no code page has a quote as
+        // a trail byte, so the writer cut the character short there.
         if (k == 0) start = p;
-        if (p[1] == '\0') {
+        if (p[1] == '\0' || (quoteEndsCharacter_ && p[1] == kQuote)) {
           k += 1;
           p += 1;
         } else {
@@ -246,7 +245,7 @@ int FileStringSeparator::ReadLine() {
       break;
     }
     line[length++] = static_cast<char>(c);
-    if (IsLeadByte932(static_cast<unsigned char>(c))) {
+    if (IsLeadByte(static_cast<unsigned char>(c))) {
       const int trail = std::fgetc(file);
       if (trail == EOF) break;
       line[length++] = static_cast<char>(trail);

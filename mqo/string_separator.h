@@ -1,8 +1,9 @@
 #pragma once
 // The line tokenizer of the .mqo reader. Splits one line into tokens:
 // ( ) , : ; = [ ] { } are tokens of their own, blanks separate, double quotes
-// group text and are dropped, and a two-byte Shift-JIS character is never
-// split. Token texts are borrowed until the next ReadLine or Separate.
+// group text and are dropped, and a two-byte character of the document's
+// code page (Shift-JIS unless told otherwise) is never split. Token texts are
+// borrowed until the next ReadLine or Separate.
 // The tokenizer keeps its slot strings and line buffer from line to line and
 // grows them only when a line needs more, so reading a file allocates nothing
 // per line once the longest tokens have been seen.
@@ -30,6 +31,13 @@ class StringSeparator {
   float GetFloat(int index) const;
   const char* GetToken(int index) const;  // 0 <= index < count
 
+  // The bytes that begin a two-byte character (CP932's until told
+  // otherwise); none for UTF-8. With quoteEndsCharacter, a lead byte right
+  // before a quote is a character cut short by the writer: it stays alone
+  // and the quote still closes the name.
+  void SetLeadBytes(const bool lead[256], bool quoteEndsCharacter);
+  bool IsLeadByte(unsigned char c) const { return classes_[c] == kLead; }
+
   char** tokens;
   int capacity;
   int count;
@@ -44,6 +52,10 @@ class StringSeparator {
   void StoreToken(int index, const char* text, int length);
   void GrowSlot(int index, int length);
 
+  // What the split does with each byte value.
+  enum ByteClass : unsigned char { kPlain, kLead, kEnd, kBlank, kQuoteByte, kSeparator };
+  unsigned char classes_[256];
+  bool quoteEndsCharacter_ = false;
   int* slotSizes_ = nullptr;  // bytes allocated for each slot string
   char* lineBuffer_ = nullptr;
   int lineBufferSize_ = 0;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "base/regular_file.h"
+#include "image/jpeg_manager.h"
 #include "model/archive.h"
 #include "model/model_loading.h"
 
@@ -19,6 +20,7 @@ constexpr int kMaxSide = 1024;
 // searched, and no further than the first material or object.
 constexpr long kSearchedBytes = 1 << 20;
 constexpr size_t kLongestLine = 256;
+constexpr const char* kArchivePictureName = "thumbnail.jpg";
 
 // One line, at most kLongestLine bytes of it kept; false at the end of the
 // file or of the budget of bytes to read.
@@ -61,6 +63,30 @@ bool ReadPixels(FILE* file, EmbeddedPicture& picture) {
   return false;
 }
 
+// The archive's "thumbnail.jpg", the modeller's picture of the model saved
+// beside the document; an empty picture when there is none or it does not
+// decode.
+EmbeddedPicture ReadArchivePicture(ModelArchive& archive, const char* path) {
+  struct JpegStream : CJpegManager {
+    using CJpegManager::ReadStream;
+  };
+  EmbeddedPicture picture;
+  std::string reason;
+  FILE* file = archive.OpenEntry(kArchivePictureName, reason);
+  if (!file) return picture;
+  JpegStream jpeg;
+  std::snprintf(jpeg.m_fileName, sizeof jpeg.m_fileName, "%s/%s", path, kArchivePictureName);
+  if (jpeg.ReadStream(file) == 1 && jpeg.m_rgbRows && jpeg.m_width > 0 && jpeg.m_height > 0) {
+    picture.width = jpeg.m_width;
+    picture.height = jpeg.m_height;
+    const std::size_t row = static_cast<std::size_t>(jpeg.m_width) * 3;
+    picture.rgb.resize(row * jpeg.m_height);
+    for (int y = 0; y < jpeg.m_height; ++y) std::memcpy(&picture.rgb[row * y], jpeg.m_rgbRows[y], row);
+  }
+  std::fclose(file);
+  return picture;
+}
+
 }  // namespace
 
 EmbeddedPicture ReadEmbeddedPicture(const char* path) {
@@ -72,7 +98,12 @@ EmbeddedPicture ReadEmbeddedPicture(const char* path) {
   FILE* file = nullptr;
   if (g_newerFormats && IsArchiveName(path)) {
     archive.emplace(path);
-    if (archive->IsOpen()) file = archive->OpenDocument(reason);
+    if (!archive->IsOpen()) return picture;
+    // The archive's picture is larger than the document's 128 x 128 one,
+    // and made by the same save.
+    picture = ReadArchivePicture(*archive, path);
+    if (!picture.rgb.empty()) return picture;
+    file = archive->OpenDocument(reason);
   } else {
     file = OpenRegularFile(path);
   }

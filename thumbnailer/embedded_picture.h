@@ -16,7 +16,9 @@ struct EmbeddedPicture {
 // first material or object, or when the chunk is malformed: other than 24-bit
 // rgb raw, larger than 1024 on a side, or with fewer or more bytes than its
 // size says.
-// With newer formats on, a .mqoz path is read as the archive of its document.
+// With newer formats on, a .mqoz path is read as the archive of its
+// document, and the archive's own "thumbnail.jpg" (the modeller's picture,
+// larger than the document's) comes first when it decodes.
 EmbeddedPicture ReadEmbeddedPicture(const char* path);
 
 // The picture fitted into side x side RGBA pixels, centred, transparent

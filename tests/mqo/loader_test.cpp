@@ -168,3 +168,65 @@ TEST(Results, CopiesShareStorageButNeverChangeTheReader) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string Document(const std::string& version, const std::string& codePageLine, const std::string& names) {
+  return "Metasequoia Document\r\nFormat Text Ver " + version + "\r\n" + codePageLine + names;
+}
+
+TEST(NewerVersions, EveryLaterMinorVersionIsReadOnlyWhenAsked) {
+  for (const char* version : {"1.1", "1.2", "1.3"}) {
+    EXPECT_EQ(LoadBytes(Document(version, "", "")).code, -4) << version;
+    EXPECT_EQ(LoadNewer(Document(version, "", "")).code, 0) << version;
+  }
+  EXPECT_EQ(LoadNewer(Document("2.0", "", "")).code, -4);
+  EXPECT_EQ(LoadNewer(Document("0.9", "", "")).code, -4);
+}
+
+// UTF-8 names hold bytes that CP932 takes for lead bytes: "あ" is E3 81 82,
+// and the 82 right before the quote would swallow it.
+TEST(CodePages, Utf8NamesEndingOnLeadLikeBytesReadWhole) {
+  const std::string names =
+      "Material 2 {\r\n\t\"\xE3\x81\x82\" tex(\"\xE3\x83\x86\xE3\x82\xAF.png\")\r\n\t\"m(1)\" col(1 1 1 1)\r\n}\r\n"
+      "Object \"\xE3\x82\xAA\xE3\x83\x96\" {\r\n\tvertex 3 {\r\n\t\t0 0 0\r\n\t\t1 0 0\r\n\t\t0 1 0\r\n\t}\r\n"
+      "\tface 1 {\r\n\t\t3 V(0 1 2) M(1)\r\n\t}\r\n}\r\nEof\r\n";
+  const LoadResult r = LoadNewer(Document("1.2", "CodePage utf8\r\n", names));
+  ASSERT_EQ(r.code, 0);
+  ASSERT_EQ(r.document.numMaterials, 2);
+  EXPECT_STREQ(r.document.materials[0].name, "\xE3\x81\x82");
+  EXPECT_STREQ(r.document.materials[0].textureName, "\xE3\x83\x86\xE3\x82\xAF.png");
+  EXPECT_STREQ(r.document.materials[1].name, "m(1)");
+  ASSERT_EQ(r.document.numObjects, 1);
+  EXPECT_STREQ(r.document.objects[0].name, "\xE3\x82\xAA\xE3\x83\x96");
+  EXPECT_EQ(r.document.objects[0].faces[0].material, 1);
+  EXPECT_TRUE(r.document.namesUtf8);
+  // A name cut at 255 bytes ends on a whole UTF-8 character.
+  std::string longName;
+  while (longName.size() < 300) longName += "\xE3\x81\x82";
+  const LoadResult cut = LoadNewer(Document("1.2", "CodePage utf8\r\n", "Object \"" + longName + "\" {\r\n}\r\n"));
+  ASSERT_EQ(cut.document.numObjects, 1);
+  EXPECT_EQ(std::string(cut.document.objects[0].name), longName.substr(0, 255));
+}
+
+// Korean names in CP949: "가" is B0 A1, "나" B3 AA, "한" C7 D1. The writer
+// cut the object's name after the lead byte B1 of a character.
+TEST(CodePages, Cp949NamesBecomeUtf8AndACutCharacterEndsAtItsQuote) {
+  const std::string names = "Material 1 {\r\n\t\"\xB0\xA1\" tex(\"\xB0\xA1\xB3\xAA.png\")\r\n}\r\n"
+                            "Object \"\xC7\xD1\xB1\" {\r\n\tvisible 15\r\n}\r\n";
+  const LoadResult r = LoadNewer(Document("1.1", "CodePage 949\r\n", names));
+  ASSERT_EQ(r.code, 0);
+  ASSERT_EQ(r.document.numMaterials, 1);
+  EXPECT_STREQ(r.document.materials[0].name, "\xEA\xB0\x80");
+  EXPECT_STREQ(r.document.materials[0].textureName, "\xEA\xB0\x80\xEB\x82\x98.png");
+  ASSERT_EQ(r.document.numObjects, 1);
+  EXPECT_STREQ(r.document.objects[0].name, "\xED\x95\x9C\xB1");
+  EXPECT_TRUE(r.document.namesUtf8);
+  // Without newer reading the line is unknown and the names keep their bytes.
+  const LoadResult old = LoadBytes(Document("1.0", "CodePage 949\r\n", "Material 1 {\r\n\t\"\xB0\xA1\"\r\n}\r\n"));
+  ASSERT_EQ(old.document.numMaterials, 1);
+  EXPECT_STREQ(old.document.materials[0].name, "\xB0\xA1");
+  EXPECT_FALSE(old.document.namesUtf8);
+}
+
+}  // namespace
