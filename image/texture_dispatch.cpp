@@ -1,8 +1,10 @@
 // MaterialMQO's texture operations: pick a reader by the name's extension,
 // find the file and keep the loaded image in the record.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "image/bmp_manager.h"
 #include "image/jpeg_manager.h"
@@ -50,8 +52,12 @@ const ReaderKind* FindReader(const char* name) {
 }
 
 void DiagnoseNotFound(const char* role, const char* name) {
+  // Two spellings of a Shift-JIS name may look the same once shown.
+  std::vector<std::string> shown;
+  for (const std::string& place : TexturePlaces(name))
+    if (std::find(shown.begin(), shown.end(), ShownText(place)) == shown.end()) shown.push_back(ShownText(place));
   std::string places;
-  for (const std::string& place : TexturePlaces(name)) places += (places.empty() ? "" : ", ") + place;
+  for (const std::string& place : shown) places += (places.empty() ? "" : ", ") + place;
   Diagnose(name, "%s not found; looked for %s (letter case ignored)", role, places.c_str());
 }
 

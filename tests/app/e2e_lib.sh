@@ -30,6 +30,14 @@
 #                                 frame as PNG, quits with q; fails unless it
 #                                 ends with status 0 and no sanitizer report
 #   e2e_picture_digest FILE       a digest of the pixels alone
+#   e2e_corpus_models DIR         every .mqo and .mqoz below DIR (any case),
+#                                 sorted, NUL-separated
+#   e2e_document_text MODEL       the document's text, from an archive too
+#   e2e_expect_textures_found MODEL
+#                                 fails when E2E_ERR says a texture was not
+#                                 found that lies where the lookup promises
+#                                 to look (a texture the author never
+#                                 shipped beside the model is no failure)
 #   e2e_fail MESSAGE              prints the message and the logs, exits 1
 #
 # E2E_TMP is the scratch folder; E2E_OUT and E2E_ERR are the program's
@@ -277,4 +285,29 @@ e2e_frame_and_quit() {
 
 e2e_picture_digest() {
   "$E2E_CONVERT" "$1" -depth 8 rgb:- | md5sum | cut -d' ' -f1
+}
+
+e2e_corpus_models() {
+  find "$1" -type f \( -iname '*.mqo' -o -iname '*.mqoz' \) -print0 | sort -z
+}
+
+e2e_document_text() {
+  case "${1,,}" in
+    *.mqoz) unzip -p -C "$1" '*.mqo' 2>/dev/null ;;
+    *) cat "$1" ;;
+  esac
+}
+
+e2e_expect_textures_found() {
+  local model=$1 dir name base
+  dir=$(dirname "$model")
+  while IFS= read -r name; do
+    base=${name##*[\\/]}
+    # Beside the model or in its Texture folder, in any letter case, or at
+    # the relative path the document names.
+    if [ -n "$(find -L "$dir" -maxdepth 2 -ipath "$dir/$base" -o -maxdepth 2 -ipath "$dir/texture/$base" | head -n 1)" ] ||
+      { [ "${name:0:1}" = . ] && [ -f "$dir/${name//\\//}" ]; }; then
+      e2e_fail "$model: the texture $name is there but was not found"
+    fi
+  done < <(sed -n 's/^[^:]*: \(.*\): \(texture\|alpha plane\) not found; .*/\1/p' "$E2E_ERR")
 }

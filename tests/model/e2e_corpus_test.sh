@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# Every real .mqo file of the shared corpus, opened by path in the real
-# viewer: the window appears, draws, and "q" ends the program cleanly.
+# Every real model of the shared corpus, documents and archives, opened by
+# path in the real viewer with --newer: the document is read, the textures
+# that lie where they are looked for are found, the window draws (a model
+# out of the first frame's view is noted; most are in it) and "q" ends the
+# program.
 #   e2e_corpus_test.sh BINARY CORPUS_DIR LSAN_SUPPRESSIONS
 set -u
 bin=$1 corpus=$2
@@ -13,9 +16,20 @@ if [ ! -d "$corpus" ]; then
 fi
 e2e_start_xvfb
 
-count=0
+printf 'Metasequoia Document\nFormat Text Ver 1.0\n' >"$E2E_TMP/empty.mqo"
+e2e_frame_and_quit "$E2E_TMP/empty.png" "$bin" "$E2E_TMP/empty.mqo"
+empty=$(e2e_picture_digest "$E2E_TMP/empty.png")
+
+count=0 drawn=0
 while IFS= read -r -d '' model; do
-  e2e_frame_and_quit "$E2E_TMP/frame.png" "$bin" "$model"
+  e2e_frame_and_quit "$E2E_TMP/frame.png" "$bin" --newer "$model"
+  grep -qx "Format Error\|Header Error\|Error\|EOF" "$E2E_OUT" && e2e_fail "$model was not read"
+  e2e_expect_textures_found "$model"
+  if e2e_document_text "$model" | grep -q 'face [0-9]'; then
+    [ "$(e2e_picture_digest "$E2E_TMP/frame.png")" != "$empty" ] && drawn=$((drawn + 1)) ||
+      echo "note: $model draws nothing in the first frame's view"
+  fi
   count=$((count + 1))
-done < <(find "$corpus" -name '*.mqo' -type f -print0 | sort -z)
-echo "$count corpus models opened and closed"
+done < <(e2e_corpus_models "$corpus")
+echo "$count corpus models opened and closed, $drawn of them drawn in view"
+[ "$count" -gt 40 ] && [ "$drawn" -gt $((count / 2)) ] || e2e_fail "only $count corpus models, $drawn drawn"

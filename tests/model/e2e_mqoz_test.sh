@@ -26,20 +26,22 @@ run() {  # run PROGRAM ARGS...: no display, no input; status in status
 
 frame() {  # frame MODEL PNG: the viewer's first frame with --newer
   e2e_frame_and_quit "$2" "$viewer" --newer "$1"
-  grep -q "Format Error\|Can't open" "$E2E_OUT" && e2e_fail "$1 was not read"
-  grep -q "texture not found" "$E2E_ERR" && e2e_fail "$1: a texture was not found"
+  grep -qx "Format Error\|Can't open mqo file. \[enter\]" "$E2E_OUT" && e2e_fail "$1 was not read"
+  e2e_expect_textures_found "$1"
   return 0
 }
 
 [ -d "$corpus" ] || { echo "no corpus at $corpus: nothing to test"; exit 0; }
 e2e_start_xvfb
+mirror=$E2E_TMP/mirror
+cp -rs "$(cd "$corpus" && pwd)" "$mirror"
 count=0
 while IFS= read -r -d '' model; do
   sed -n 2p "$model" | grep -q "Ver 1.1" || continue
   name=$(basename "$model" .mqo)
-  folder=$E2E_TMP/$count
-  mkdir -p "$folder"
-  for f in "$(dirname "$model")"/*; do ln -s "$f" "$folder/"; done
+  # The archive stands where the document stood, in a copy of the corpus
+  # made of links, so that textures named by relative paths stay in reach.
+  folder=$mirror/$(dirname "${model#"$corpus"/}")
   rm "$folder/$name.mqo"
   (cd "$(dirname "$model")" && zip -q "$folder/$name.mqoz" "$name.mqo")
 
@@ -80,6 +82,55 @@ mkdir -p "$E2E_TMP/alone"
 run "$thumbnailer" "$E2E_TMP/alone/cube.mqoz" "$E2E_TMP/alone.png"
 [ "$status" = 0 ] && [ "$(convert "$E2E_TMP/alone.png" -alpha extract -format '%[fx:minima]' info:)" = 1 ] ||
   e2e_fail "an archive without its textures did not give the document's own picture"
+
+# Names in the code page the document names: a CP949 texture name finds
+# its file named in UTF-8, and so does a UTF-8 name in a Ver 1.2 archive.
+# Without the texture file the picture differs.
+pages=$E2E_TMP/pages
+mkdir -p "$pages"
+convert -size 8x8 xc:red "$pages/red.png"
+python3 - "$pages" <<'PY'
+import sys, zipfile
+d = sys.argv[1]
+def document(version, code_page, texture):
+    return (b'Metasequoia Document\r\nFormat Text Ver ' + version + b'\r\nCodePage ' + code_page + b'\r\n'
+            b'Material 1 {\r\n\t"m" col(1 1 1 1) dif(1) tex("' + texture + b'")\r\n}\r\n'
+            b'Object "o" {\r\n\tvertex 4 {\r\n\t\t-1 -1 0\r\n\t\t1 -1 0\r\n\t\t1 1 0\r\n\t\t-1 1 0\r\n\t}\r\n'
+            b'\tface 1 {\r\n\t\t4 V(0 1 2 3) M(0) UV(0 1 1 1 1 0 0 0)\r\n\t}\r\n}\r\nEof\r\n')
+korean = '\uac00\ub098.png'
+open(d + '/korean.mqo', 'wb').write(document(b'1.1', b'949', korean.encode('cp949')))
+japanese = '\u30c6\u30af.png'
+with zipfile.ZipFile(d + '/utf8.mqoz', 'w', zipfile.ZIP_DEFLATED) as z:
+    z.writestr('utf8.mqo', document(b'1.2', b'utf8', japanese.encode()))
+    z.write(d + '/red.png', japanese)
+with zipfile.ZipFile(d + '/untextured.mqoz', 'w', zipfile.ZIP_DEFLATED) as z:
+    z.writestr('utf8.mqo', document(b'1.2', b'utf8', japanese.encode()))
+PY
+cp "$pages/red.png" "$pages/$(printf '\352\260\200\353\202\230').png"
+run "$thumbnailer" "$pages/korean.mqo" "$pages/korean.png"
+[ "$status" = 0 ] && ! grep -q "not found" "$E2E_ERR" || e2e_fail "a CP949 texture name did not find its file"
+run "$thumbnailer" "$pages/utf8.mqoz" "$pages/utf8.png"
+[ "$status" = 0 ] && ! grep -q "not found" "$E2E_ERR" || e2e_fail "a UTF-8 texture name did not find its file"
+run "$thumbnailer" "$pages/untextured.mqoz" "$pages/untextured.png"
+grep -q "texture not found" "$E2E_ERR" || e2e_fail "the texture is found without its file"
+! cmp -s "$pages/utf8.png" "$pages/untextured.png" && cmp -s "$pages/utf8.png" "$pages/korean.png" ||
+  e2e_fail "the texture found by its name made no difference to the picture"
+
+# The archive's own thumbnail.jpg stands in for a missing texture; an empty
+# one is passed over, and the model is drawn.
+convert -size 60x40 xc:blue "$pages/thumbnail.jpg"
+for picture in real empty; do
+  cp "$pages/untextured.mqoz" "$pages/$picture.mqoz"
+  [ $picture = real ] || : >"$pages/thumbnail.jpg"
+  (cd "$pages" && zip -q "$picture.mqoz" thumbnail.jpg)
+  run "$thumbnailer" -s 60 "$pages/$picture.mqoz" "$pages/$picture.png"
+  [ "$status" = 0 ] || e2e_fail "an archive with a $picture thumbnail.jpg: status $status"
+done
+[ "$(e2e_pixel "$pages/real.png" 30 30)" = "0 0 254" ] || [ "$(e2e_pixel "$pages/real.png" 30 30)" = "0 0 255" ] ||
+  e2e_fail "the archive's picture was not used: $(e2e_pixel "$pages/real.png" 30 30)"
+run "$thumbnailer" -s 60 "$pages/untextured.mqoz" "$pages/bare.png"
+cmp -s "$pages/empty.png" "$pages/bare.png" ||
+  e2e_fail "an empty thumbnail.jpg was not passed over"
 
 # Broken archives: one line naming the file, no picture; the viewer as for a
 # file it cannot open. An entry named "../escape.png" is never unpacked.
