@@ -108,7 +108,7 @@ std::string ReadFailureReason(int result, FILE* fp) {
   if (result == -4)
     std::snprintf(reason, sizeof reason, "not read (reader code -4): the file declares \"%s\"; only %s documents are read",
                   DeclaredFormat(fp).c_str(),
-                  g_newerFormats ? "\"Format Text Ver 1.x\"" : "\"Format Text Ver 1.0\"");
+                  g_newerFormats ? "\"Format Text Ver 1.0\" to \"Ver 1.2\" (and later 1.x)" : "\"Format Text Ver 1.0\"");
   else
     std::snprintf(reason, sizeof reason, "not read (reader code %d): %s", result, ResultReason(result));
   return reason;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The real thumbnailer, with no display at all: the sample model and every
-# model of the shared corpus that has faces become PNGs of the asked size,
-# framed (the model in the middle, a transparent margin all round);
+# model and archive of the shared corpus that has faces become PNGs of the
+# asked size, framed (the model in the middle, a transparent margin all
+# round), or the document's own picture where its textures are missing;
 # documents of a later version, FIFOs and missing files are refused with one
 # line on standard error and no file; a model whose textures are missing
 # still gives a picture.
@@ -74,20 +75,36 @@ refused "$E2E_TMP/missing.mqo" "a missing file"
 mkfifo "$E2E_TMP/fifo.mqo"
 refused "$E2E_TMP/fifo.mqo" "a FIFO"
 
+# The modeller's own picture, which stands in for textures that are not
+# there: the asked size, opaque to its edges on the longer side, and more
+# than one flat colour.
+expect_own_picture() {  # expect_own_picture FILE SIZE WHAT
+  local file=$1 size=$2 what=$3
+  [ "$(identify -format '%w %h' "$file")" = "$size $size" ] || e2e_fail "$what: not $size x $size"
+  [ "$(convert "$file" -alpha extract -format '%[fx:maxima]' info:)" = 1 ] &&
+    [ "$(convert "$file" -alpha off -unique-colors -format '%w' info:)" -gt 16 ] ||
+    e2e_fail "$what: the document's own picture is blank"
+}
+
 count=0
 if [ -d "$corpus" ]; then
   while IFS= read -r -d '' model; do
     name=$(echo "${model#"$corpus"/}" | tr '/' '_')
     thumbnail -s 96 "$model" "$out/$name.png"
-    if ! grep -q 'face [0-9]' "$model"; then
+    if ! e2e_document_text "$model" | grep -q 'face [0-9]'; then
       [ "$status" = 1 ] && [ ! -e "$out/$name.png" ] && grep -q "no face to draw" "$E2E_ERR" ||
         e2e_fail "$model: not refused for want of faces (status $status)"
     else
       [ "$status" = 0 ] || e2e_fail "$model: status $status"
-      expect_picture "$out/$name.png" 96 "$model"
+      e2e_expect_textures_found "$model"
+      if grep -q "not found\|could not be decoded" "$E2E_ERR" && e2e_document_text "$model" | grep -q '^Thumbnail '; then
+        expect_own_picture "$out/$name.png" 96 "$model"
+      else
+        expect_picture "$out/$name.png" 96 "$model"
+      fi
       count=$((count + 1))
     fi
-  done < <(find "$corpus" -name '*.mqo' -type f -print0 | sort -z)
+  done < <(e2e_corpus_models "$corpus")
 fi
 echo "$count corpus models drawn"
 
