@@ -1,10 +1,12 @@
 // Feeds arbitrary bytes to the document reader through a memory stream,
-// with newer formats off and on.
+// with newer formats off and on, and shows the names it read as the
+// programs' messages do.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <vector>
 
+#include "base/shown_text.h"
 #include "mqo/loader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -18,7 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       loader.SetNewerFormats(newer);
       loader.Load();
       const DocumentMQO copy = loader.GetDocument();
-      (void)copy;
+      for (const MaterialMQO& m : copy.materials)
+        for (const char* name : {m.name, m.textureName, m.alphaPlaneName}) (void)ShownText(name);
+      for (const ObjectMQO& o : copy.objects) (void)ShownText(o.name);
     }
     std::fclose(f);
   }

@@ -116,6 +116,13 @@ grep -q "texture not found" "$E2E_ERR" || e2e_fail "the texture is found without
 ! cmp -s "$pages/utf8.png" "$pages/untextured.png" && cmp -s "$pages/utf8.png" "$pages/korean.png" ||
   e2e_fail "the texture found by its name made no difference to the picture"
 
+# A name made of terminal commands reaches the terminal escaped.
+printf 'Metasequoia Document\nFormat Text Ver 1.0\nMaterial 2 {\n "m" tex("\033]0;owned\007\033[2J.png")\n "n" tex("\033[2J")\n}\n%b' \
+  'Object "o" {\n vertex 3 {\n  0 0 0\n  1 0 0\n  0 1 0\n }\n face 2 {\n  3 V(0 1 2) M(0)\n  3 V(0 2 1) M(1)\n }\n}\n' >"$pages/escape.mqo"
+run "$thumbnailer" "$pages/escape.mqo" "$pages/escape.png"
+grep -q "owned" "$E2E_ERR" && ! grep -q $'\033' "$E2E_ERR" "$E2E_OUT" ||
+  e2e_fail "control characters of a name reached the terminal"
+
 # The archive's own thumbnail.jpg stands in for a missing texture; an empty
 # one is passed over, and the model is drawn.
 convert -size 60x40 xc:blue "$pages/thumbnail.jpg"
