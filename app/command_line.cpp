@@ -15,7 +15,7 @@ bool IsFlag(const char* arg) {
 }
 
 constexpr const char* kUsage =
-    "Usage: lumenspin [--newer] [MODEL.mqo | MODEL.mqoz] [window options]\n"
+    "Usage: lumenspin [--newer | --as-modelled] [MODEL.mqo | MODEL.mqoz] [window options]\n"
     "       lumenspin --help | --version\n"
     "\n"
     "Shows a Metasequoia text document (.mqo) in a window. Without MODEL a file\n"
@@ -29,6 +29,12 @@ constexpr const char* kUsage =
     "         archives of the modeller (.mqoz: the one document inside is read,\n"
     "         and textures it holds are used before those beside it); the\n"
     "         chooser then offers .mqoz files too.\n"
+    "--as-modelled\n"
+    "         reads as --newer does, and draws the model as the modeller shows\n"
+    "         it: whole and centred in the window, mirrored halves added, hidden\n"
+    "         objects left out, smoothed and lit, translucent materials blended,\n"
+    "         vertex colours shown. The mouse wheel zooms, Home returns to the\n"
+    "         first view, and a small axis indicator stands in a corner.\n"
     "\n"
     "Mouse: drag with the left, middle or right button to turn the model about\n"
     "the X, Z or Y axis.\n"
@@ -62,13 +68,15 @@ std::vector<int> FindModelArguments(int argc, char** argv) {
   return models;
 }
 
-bool TakeNewerOption(int& argc, char** argv) {
+bool TakeNewerOption(int& argc, char** argv) { return TakeOption(argc, argv, "--newer"); }
+
+bool TakeOption(int& argc, char** argv, const char* option) {
   bool found = false;
   int kept = 1;
   for (int i = 1; i < argc && argv[i] != nullptr; ++i) {
     if (TakesValue(argv[i]) && i + 1 < argc) {
       argv[kept++] = argv[i++];
-    } else if (Is(argv[i], "--newer")) {
+    } else if (Is(argv[i], option)) {
       found = true;
       continue;
     }

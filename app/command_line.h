@@ -16,6 +16,8 @@ int FindModelArgument(int argc, char** argv);
 // the other arguments in their order, so that the window library sees the
 // command line it sees without it; true when there was one.
 bool TakeNewerOption(int& argc, char** argv);
+// The same for any option of the program's own ("--as-modelled").
+bool TakeOption(int& argc, char** argv, const char* option);
 
 // A first argument "--help" or "--version": prints the usage or the version
 // on standard output and returns true; the program then ends with status 0.

@@ -2,15 +2,16 @@
 
 #include <GL/glut.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "app/view_control.h"
+#include "model/display_list.h"
+#include "model/model_loading.h"
 
 const double g_cameraEye[3] = {50.0, 200.0, 200.0};
 const double g_cameraCenter[3] = {0.0, 0.0, 0.0};
 const double g_cameraUp[3] = {0.0, 1.0, 0.0};
-const float g_light1Position[4] = {-50.0f, 0.0f, -150.0f, 1.0f};
-const float g_light2Position[4] = {0.0f, -150.0f, -50.0f, 1.0f};
 
 namespace {
 
@@ -42,6 +43,39 @@ void ColourByFlag(int held) {
 }
 
 bool AnyDrag(const ViewState& view) { return view.leftDrag || view.middleDrag || view.rightDrag; }
+
+// The first window's shape and the projection that OnReshape sets up.
+constexpr double kFieldOfViewDegrees = 30.0;
+constexpr double kFirstAspect = 800.0 / 600.0;
+// The share of the first window's height (or width) the framed model takes.
+constexpr double kViewerFill = 0.85;
+
+// The gizmo, small, in the bottom left corner, seen from the camera: the
+// model no longer turns about it, and would hide it.
+void DrawAxisIndicator() {
+  GLint viewport[4];
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  glEnable(GL_SCISSOR_TEST);
+  glScissor(0, 0, kAxisIndicatorSide, kAxisIndicatorSide);
+  glClear(GL_DEPTH_BUFFER_BIT);
+  glDisable(GL_SCISSOR_TEST);
+  glViewport(0, 0, kAxisIndicatorSide, kAxisIndicatorSide);
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glLoadIdentity();
+  gluPerspective(kFieldOfViewDegrees, 1.0, 10.0, 1000.0);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  gluLookAt(g_cameraEye[0], g_cameraEye[1], g_cameraEye[2], g_cameraCenter[0], g_cameraCenter[1],
+            g_cameraCenter[2], g_cameraUp[0], g_cameraUp[1], g_cameraUp[2]);
+  glDisable(GL_LIGHTING);
+  DrawAxisGizmo(3.0f, 50.0f);
+  glEnable(GL_LIGHTING);
+  glMatrixMode(GL_PROJECTION);
+  glPopMatrix();
+  glMatrixMode(GL_MODELVIEW);
+  glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+}
 
 }  // namespace
 
@@ -94,12 +128,17 @@ void OnDisplay() {
   gluLookAt(g_cameraEye[0], g_cameraEye[1], g_cameraEye[2], g_cameraCenter[0], g_cameraCenter[1],
             g_cameraCenter[2], g_cameraUp[0], g_cameraUp[1], g_cameraUp[2]);
 
-  PlaceLightWithMarker(GL_LIGHT1, g_light1Position);
-  PlaceLightWithMarker(GL_LIGHT2, g_light2Position);
-
-  glPushMatrix();
-  DrawAxisGizmo(kGizmoRadius, kGizmoHalfLength);
-  glPopMatrix();
+  if (g_asModelled) {
+    // The lights stand where they always do; their markers are not drawn.
+    glLightfv(GL_LIGHT1, GL_POSITION, g_light1Position);
+    glLightfv(GL_LIGHT2, GL_POSITION, g_light2Position);
+  } else {
+    PlaceLightWithMarker(GL_LIGHT1, g_light1Position);
+    PlaceLightWithMarker(GL_LIGHT2, g_light2Position);
+    glPushMatrix();
+    DrawAxisGizmo(kGizmoRadius, kGizmoHalfLength);
+    glPopMatrix();
+  }
   glEnable(GL_LIGHTING);
 
   glMultMatrixd(g_view.rotationMatrix);
@@ -115,5 +154,22 @@ void OnDisplay() {
   glCallList(1);
   glPopMatrix();
   if (blended) glDisable(GL_BLEND);
+  if (g_asModelled) DrawAxisIndicator();
   glutSwapBuffers();
+}
+
+bool FrameViewerModel(Framing& framing) {
+  const int objectCount = g_loader ? std::min(g_loader->GetDocument().numObjects, kMaxModelSlots) : 0;
+  double turn[9];
+  TurnFromEye(g_cameraEye, turn);
+  Framing framed;
+  if (!FrameModel(g_objects, objectCount, turn, kFieldOfViewDegrees, kFirstAspect, kViewerFill, framed)) return false;
+  // The framing puts its camera at framed.distance from the model; this
+  // view's camera stands at its own distance and draws the list at the
+  // first zoom: a scale brings the model to where the framing saw it.
+  const double eyeDistance = std::sqrt(g_cameraEye[0] * g_cameraEye[0] + g_cameraEye[1] * g_cameraEye[1] +
+                                       g_cameraEye[2] * g_cameraEye[2]);
+  framed.scale *= eyeDistance / (framed.distance * kFirstZoom);
+  framing = framed;
+  return true;
 }

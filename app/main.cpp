@@ -12,10 +12,12 @@
 #include "app/view_control.h"
 #include "app/window_identity.h"
 #include "base/diagnostics.h"
+#include "model/display_list.h"
 #include "model/model_loading.h"
 
 int main(int argc, char** argv) {
-  g_newerFormats = TakeNewerOption(argc, argv);
+  g_asModelled = TakeOption(argc, argv, "--as-modelled");
+  g_newerFormats = TakeNewerOption(argc, argv) || g_asModelled;
   if (PrintInformationAsked(argc, argv)) return 0;
   StartDesktopNotices();
   KeepFreedMemory();

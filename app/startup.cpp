@@ -13,6 +13,7 @@
 #include "app/console_text.h"
 #include "app/desktop_session.h"
 #include "app/file_chooser.h"
+#include "app/frame.h"
 #include "app/physics.h"
 #include "app/view_control.h"
 #include "model/display_list.h"
@@ -68,7 +69,12 @@ double AspectRatio(int width, int height) {
 void PrintHelp() {
   PrintConsoleText("MQOファイルを選択してください。\n");
   PrintConsoleText("テクスチャ画像はMQOファイルのあるフォルダのTextureフォルダに入れてください。\n");
-  PrintConsoleText("ミラーリング等いろいろ実装していません。\n");
+  // Drawn as modelled, the model is mirrored, smoothed and shown without its
+  // hidden objects; the line that says otherwise would mislead.
+  if (g_asModelled)
+    PrintConsoleText("ミラーリング・非表示・スムージングはモデルの通りに描画します（曲面と回転体は未対応）。\n");
+  else
+    PrintConsoleText("ミラーリング等いろいろ実装していません。\n");
   PrintConsoleText("------------キーボード操作------------------\n");
   PrintConsoleText("a: 拡大\n");
   PrintConsoleText("z: 縮小\n");
@@ -127,9 +133,17 @@ void OnWindowSystemError(const char* format, va_list args) {
   std::exit(1);
 }
 
+void InitFixedGLState() {
+  g_view.orientation.SetComponents(1.0, 0.0, 0.0, 0.0);
+  const double noTranslation[3] = {0.0, 0.0, 0.0};
+  g_view.orientation.ToMatrix(noTranslation, g_view.rotationMatrix);
+  InitDrawingState();
+}
+
 void InitGL() {
   InitFixedGLState();
   LoadMaterialTextures();
+  if (g_asModelled) FrameViewerModel(g_modelFraming);
   BuildDisplayList();
 }
 

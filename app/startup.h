@@ -6,7 +6,7 @@
 #include <cstdarg>
 #include <string>
 
-#include "app/fixed_gl_state.h"
+#include "model/scene_lights.h"
 
 constexpr const char* kWindowTitle = "Lumenspin";
 constexpr int kMaxPath = 260;  // bytes of a path, its closing NUL included
@@ -20,6 +20,9 @@ void PrintHelp();
 // file that cannot be opened ends the process with status -1 (255).
 void ChooseAndLoadModel(const char* commandLinePath = nullptr);
 void InitGL();  // needs the window's OpenGL context
+// The fixed part of InitGL: the view's start rotation and the drawing state
+// (lights, depth test, shading), without the textures and the display list.
+void InitFixedGLState();
 void OnReshape(int width, int height);
 void CleanupAtExit();
 // GLUT's handler of fatal errors: one line on standard error in place of

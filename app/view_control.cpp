@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "model/display_list.h"
+
 // The one view state of the program, alive for the whole run.
 ViewState g_view;
 
@@ -147,7 +149,28 @@ bool ApplySpecialKey(ViewState& view, int key) {
   return true;
 }
 
+void ResetView(ViewState& view) {
+  view.orientation.SetComponents(1.0, 0.0, 0.0, 0.0);
+  const double noTranslation[3] = {0.0, 0.0, 0.0};
+  view.orientation.ToMatrix(noTranslation, view.rotationMatrix);
+  for (float& p : view.pan) p = 0.0f;
+  view.zoom = kFirstZoom;
+}
+
+void ApplyWheel(ViewState& view, bool up) {
+  view.zoom = static_cast<float>(up ? view.zoom * kWheelZoom : view.zoom / kWheelZoom);
+}
+
+// The wheel reaches GLUT as presses of buttons 3 (up) and 4 (down).
+constexpr int kWheelUp = 3;
+constexpr int kWheelDown = 4;
+
 void OnMouse(int button, int state, int x, int y) {
+  if (g_asModelled && (button == kWheelUp || button == kWheelDown)) {
+    if (state == GLUT_DOWN) ApplyWheel(g_view, button == kWheelUp);
+    glutPostRedisplay();
+    return;
+  }
   if (ApplyMouseButton(g_view, button, state, x, y)) glutPostRedisplay();
 }
 
@@ -161,5 +184,6 @@ void OnKeyboard(unsigned char key, int, int) {
 }
 
 void OnSpecialKey(int key, int, int) {
+  if (g_asModelled && key == GLUT_KEY_HOME) ResetView(g_view);
   if (ApplySpecialKey(g_view, key)) glutPostRedisplay();
 }

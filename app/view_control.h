@@ -6,6 +6,9 @@
 constexpr double kDragGain = 10.0;  // radians of turn per window size of drag
 constexpr double kPanStep = 1.0;    // world units per key press
 constexpr double kZoomStep = 0.01;  // scale change per key press
+constexpr float kFirstZoom = 0.5f;  // the zoom the view starts with
+// The model as modelled: one notch of the mouse wheel zooms by this factor.
+constexpr double kWheelZoom = 1.1;
 
 // A rotation as (w, x, y, z). ToMatrix divides by the squared length, so any
 // positive length gives a proper rotation; the trackball still scales the
@@ -31,7 +34,7 @@ struct ViewState {
   double rotationMatrix[16] = {};  // column-major; the identity once InitGL ran
   Quaternion orientation;          // (1, 0, 0, 0) once InitGL ran
   float pan[3] = {0.0f, 0.0f, 0.0f};
-  float zoom = 0.5f;
+  float zoom = kFirstZoom;
   int leftDrag = 0;
   int middleDrag = 0;
   int rightDrag = 0;
@@ -51,6 +54,10 @@ bool ApplyMotion(ViewState& view, int x, int y);
 enum class KeyResult { kRedraw, kQuit };
 KeyResult ApplyKey(ViewState& view, unsigned char key);
 bool ApplySpecialKey(ViewState& view, int key);
+// The model as modelled: the first view again (no turn, no pan, the first
+// zoom), and a notch of the wheel, up (nearer) or down.
+void ResetView(ViewState& view);
+void ApplyWheel(ViewState& view, bool up);
 
 // GLUT callbacks.
 void OnMouse(int button, int state, int x, int y);

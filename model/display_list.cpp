@@ -4,8 +4,12 @@
 
 #include <algorithm>
 
+#include "model/drawn_faces.h"
 #include "model/face_material.h"
 #include "model/model_loading.h"
+
+bool g_asModelled = false;
+Framing g_modelFraming;
 
 namespace {
 
@@ -45,8 +49,12 @@ int MaterialSlots() {
 void BuildDisplayList() {
   const int objectCount = g_loader ? std::min(g_loader->GetDocument().numObjects, kMaxModelSlots) : 0;
   glNewList(1, GL_COMPILE);
-  FaceMaterial material(MaterialSlots());
-  for (int i = 0; i < objectCount; ++i) DrawObject(g_objects[i], material);
-  material.Finish();
+  if (g_asModelled) {
+    DrawModelAsModelled(g_objects, objectCount, g_modelFraming);
+  } else {
+    FaceMaterial material(MaterialSlots());
+    for (int i = 0; i < objectCount; ++i) DrawObject(g_objects[i], material);
+    material.Finish();
+  }
   glEndList();
 }

@@ -4,7 +4,14 @@
 // their object lacks are left out; a material index past the table draws
 // the face as one without material.
 
+#include "model/framing.h"
 #include "mqo/object.h"
+
+// Off unless the user asks for the model as modelled: the list then holds
+// what drawn_faces.h draws, each corner moved into the scene by
+// g_modelFraming, instead of the faces as the file lists them.
+extern bool g_asModelled;
+extern Framing g_modelFraming;
 
 void BuildDisplayList();
 

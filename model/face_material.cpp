@@ -28,9 +28,21 @@ void SetPlain(GLenum parameter, float value) {
   glMaterialfv(GL_FRONT_AND_BACK, parameter, colour);
 }
 
+// A face without material as modelled: a light grey, brightest (near white)
+// where all three lights meet it.
+constexpr float kGreyAmbient = 0.45f;
+constexpr float kGreyDiffuse = 0.7f;
+constexpr float kGreySpecular = 0.1f;
+
+void SetGrey(GLenum parameter, float value) {
+  const float colour[4] = {value, value, value, 1.0f};
+  glMaterialfv(GL_FRONT_AND_BACK, parameter, colour);
+}
+
 }  // namespace
 
-FaceMaterial::FaceMaterial(int materialCount) : materialCount_(materialCount), cut_(materialCount) {
+FaceMaterial::FaceMaterial(int materialCount, bool asModelled)
+    : materialCount_(materialCount), cut_(materialCount), asModelled_(asModelled) {
   for (int i = 0; i < materialCount; ++i) cut_[i] = WantsAlphaTest(g_materials[i]);
 }
 
@@ -59,7 +71,38 @@ void FaceMaterial::UseAlphaTest(bool wanted) {
   alphaTest_ = wanted;
 }
 
+bool FaceMaterial::Translucent(int material) const {
+  return asModelled_ && material >= 0 && material < materialCount_ && g_materials[material].color[3] < 1.0f &&
+         !cut_[material];
+}
+
+bool FaceMaterial::VertexColours(int material) const {
+  return asModelled_ && material >= 0 && material < materialCount_ && g_materials[material].vertexColors == 1;
+}
+
+void FaceMaterial::UseVertexColours(bool wanted) {
+  if (wanted == vertexColours_) return;
+  if (wanted) {
+    glColorMaterial(GL_FRONT_AND_BACK, GL_DIFFUSE);
+    glEnable(GL_COLOR_MATERIAL);
+  } else {
+    glDisable(GL_COLOR_MATERIAL);
+  }
+  vertexColours_ = wanted;
+}
+
 bool FaceMaterial::Set(int material) {
+  if (asModelled_) UseVertexColours(VertexColours(material));
+  if ((material < 0 || material >= materialCount_) && asModelled_) {
+    SetGrey(GL_AMBIENT, kGreyAmbient);
+    SetGrey(GL_DIFFUSE, kGreyDiffuse);
+    SetGrey(GL_SPECULAR, kGreySpecular);
+    SetGrey(GL_EMISSION, 0.0f);
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, kPlainShininess);
+    TextureOff();
+    UseAlphaTest(false);
+    return false;
+  }
   if (material < 0 || material >= materialCount_) {
     SetPlain(GL_AMBIENT, kPlainAmbient);
     SetPlain(GL_DIFFUSE, kPlainDiffuse);
@@ -86,6 +129,8 @@ bool FaceMaterial::Set(int material) {
   SetColour(GL_AMBIENT, m.color, m.ambient);
   if (cut)
     SetColour(GL_DIFFUSE, m.color, m.diffuse, 1.0f);
+  else if (asModelled_)
+    SetColour(GL_DIFFUSE, m.color, m.diffuse, m.color[3]);
   else
     SetColour(GL_DIFFUSE, m.color, m.diffuse);
   SetColour(GL_SPECULAR, m.color, m.specular);
@@ -97,4 +142,5 @@ bool FaceMaterial::Set(int material) {
 void FaceMaterial::Finish() {
   TextureOff();
   UseAlphaTest(false);
+  UseVertexColours(false);
 }

@@ -15,8 +15,18 @@
 class FaceMaterial {
  public:
   // Materials 0 .. materialCount - 1 of the table are used; any other index
-  // draws the face as one without material.
-  explicit FaceMaterial(int materialCount);
+  // draws the face as one without material. As modelled, a face without
+  // material is a light grey that the lights shade (the list's colours for
+  // it make every side the same white), a material's diffuse alpha is its
+  // colour's alpha (blended where below 1), and a material of vertex
+  // colours takes the colour given with each corner (glColor) as diffuse.
+  explicit FaceMaterial(int materialCount, bool asModelled = false);
+
+  // Whether the material's faces are drawn blended over the others when
+  // the model is drawn as modelled: its colour's alpha is below 1 and no
+  // alpha plane cuts it.
+  bool Translucent(int material) const;
+  bool VertexColours(int material) const;
 
   // Sets the face's colours, shininess, texture and alpha test; returns true
   // when the face is textured.
@@ -28,6 +38,7 @@ class FaceMaterial {
   void UseTexture(GLuint name);
   void TextureOff();
   void UseAlphaTest(bool wanted);
+  void UseVertexColours(bool wanted);
 
   int materialCount_;
   std::vector<bool> cut_;  // per material: whether its alpha cuts faces out
@@ -35,4 +46,6 @@ class FaceMaterial {
   bool textured_ = false;
   bool alphaTest_ = false;
   bool alphaFunctionSet_ = false;
+  bool asModelled_ = false;
+  bool vertexColours_ = false;
 };

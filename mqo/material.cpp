@@ -23,6 +23,7 @@ void MaterialMQO::CopyFrom(const MaterialMQO& other) {
   emissive = other.emissive;
   specular = other.specular;
   power = other.power;
+  vertexColors = other.vertexColors;
   std::memcpy(textureName, other.textureName, sizeof textureName);
   std::memcpy(alphaPlaneName, other.alphaPlaneName, sizeof alphaPlaneName);
   std::memcpy(bumpName, other.bumpName, sizeof bumpName);

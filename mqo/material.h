@@ -10,6 +10,7 @@ struct MaterialMQO {
   float emissive = 0;
   float specular = 0;
   float power = 0;
+  int vertexColors = 0;  // "vcol": 1 when the faces' COL colours the material
   char textureName[256] = {};     // "tex", bytes as in the file
   char alphaPlaneName[256] = {};  // "aplane"
   char bumpName[256] = {};        // "bump", read but unused

@@ -6,7 +6,7 @@ namespace {
 
 // The attributes a material line may carry: keyword, tokens the attribute
 // spans (keyword, "(", values, ")"), and where its value goes.
-enum class Target { kColor, kDiffuse, kAmbient, kSpecular, kEmissive, kPower, kTexture, kAlphaPlane, kBump };
+enum class Target { kColor, kDiffuse, kAmbient, kSpecular, kEmissive, kPower, kTexture, kAlphaPlane, kBump, kVertexColors };
 
 struct Attribute {
   const char* keyword;
@@ -18,6 +18,7 @@ constexpr Attribute kAttributes[] = {
     {"col", 7, Target::kColor},       {"dif", 4, Target::kDiffuse},   {"amb", 4, Target::kAmbient},
     {"spc", 4, Target::kSpecular},    {"emi", 4, Target::kEmissive},  {"power", 4, Target::kPower},
     {"tex", 4, Target::kTexture},     {"aplane", 4, Target::kAlphaPlane}, {"bump", 4, Target::kBump},
+    {"vcol", 4, Target::kVertexColors},
 };
 
 void Apply(const LoaderMQO& loader, int d, Target target, MaterialMQO& m) {
@@ -32,6 +33,7 @@ void Apply(const LoaderMQO& loader, int d, Target target, MaterialMQO& m) {
     case Target::kSpecular: m.specular = value(d + 2); break;
     case Target::kEmissive: m.emissive = value(d + 2); break;
     case Target::kPower: m.power = value(d + 2); break;
+    case Target::kVertexColors: m.vertexColors = s.GetInt(d + 2); break;
     case Target::kTexture: loader.TakeName(m.textureName, s.GetToken(d + 2)); break;
     case Target::kAlphaPlane: loader.TakeName(m.alphaPlaneName, s.GetToken(d + 2)); break;
     case Target::kBump: loader.TakeName(m.bumpName, s.GetToken(d + 2)); break;

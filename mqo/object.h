@@ -23,6 +23,14 @@ struct ObjectMQO {
   float scale[3] = {};  // 0, 0, 0 unless the file has a "scale" line
   float rotation[3] = {};
   float translation[3] = {};
+  // How the modeller shows the object; the viewer draws by them only when
+  // asked to draw the model as modelled.
+  int visible = 15;           // "visible": 0 hides the object
+  int shading = 1;            // "shading": 0 flat, 1 smooth within facet
+  float facet = 59.5f;        // "facet": the smoothing angle in degrees
+  int mirror = 0;             // "mirror": 0 none, 1 two halves, 2 halves joined
+  int mirrorAxis = 1;         // "mirror_axis": X 1, Y 2, Z 4; 8 about the object's own axes
+  float mirrorDistance = 0;   // "mirror_dis": how near the plane joined edges lie
   int numVertices = 0;  // always vertices.size()
   SharedList<VertexMQO> vertices;
   int numFaces = 0;  // always faces.size()

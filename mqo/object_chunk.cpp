@@ -39,8 +39,7 @@ float LittleEndianFloat(const unsigned char* b) {
 
 bool LoaderMQO::ReadObjectChunk(ObjectMQO& object) {
   AsciiFileString& s = *separator;
-  static const char* const kIgnored[] = {"patch",  "segment",     "visible",    "shading", "facet",    "mirror",
-                                         "mirror_axis", "mirror_dis", "lathe", "lathe_axis", "lathe_seg"};
+  static const char* const kIgnored[] = {"patch", "segment", "lathe", "lathe_axis", "lathe_seg"};
   for (int a = NextLine(); !s.IsKeyword("}", 1); a = NextLine()) {
     if (s.IsKeyword("scale", 2)) {
       for (int i = 0; i < 3; ++i) object.scale[i] = FloatAt(1 + i);
@@ -52,6 +51,30 @@ bool LoaderMQO::ReadObjectChunk(ObjectMQO& object) {
     }
     if (s.IsKeyword("translation", 2)) {
       for (int i = 0; i < 3; ++i) object.translation[i] = FloatAt(1 + i);
+      continue;
+    }
+    if (s.IsKeyword("visible", 2)) {
+      object.visible = IntAt(1);
+      continue;
+    }
+    if (s.IsKeyword("shading", 2)) {
+      object.shading = IntAt(1);
+      continue;
+    }
+    if (s.IsKeyword("facet", 2)) {
+      object.facet = FloatAt(1);
+      continue;
+    }
+    if (s.IsKeyword("mirror", 2)) {
+      object.mirror = IntAt(1);
+      continue;
+    }
+    if (s.IsKeyword("mirror_axis", 2)) {
+      object.mirrorAxis = IntAt(1);
+      continue;
+    }
+    if (s.IsKeyword("mirror_dis", 2)) {
+      object.mirrorDistance = FloatAt(1);
       continue;
     }
     bool ignored = false;

@@ -10,13 +10,13 @@
 #include <filesystem>
 #include <vector>
 
-#include "app/fixed_gl_state.h"
 #include "thumbnailer/embedded_picture.h"
 #include "thumbnailer/headless_context.h"
 #include "thumbnailer/resource_limits.h"
 #include "thumbnailer/thumbnail_picture.h"
 #include "thumbnailer/thumbnail_view.h"
 #include "model/display_list.h"
+#include "model/scene_lights.h"
 #include "model/material_textures.h"
 #include "model/model_loading.h"
 #include "base/regular_file.h"
@@ -57,10 +57,9 @@ bool ReadThumbnailModel(const char* input, ThumbnailView& view, std::string& rea
 }
 
 bool RenderThumbnail(const ThumbnailView& view, const char* output, int size, std::string& reason) {
-  // The viewer's fixed state and textures, as its InitFixedGLState and
-  // LoadMaterialTextures make them; the faces are drawn directly, lit by
-  // their own normals.
-  InitFixedGLState();
+  // The viewer's drawing state and textures, as its InitGL makes them; the
+  // faces are drawn directly.
+  InitDrawingState();
   LoadMaterialTextures();
   // An archive's textures are in OpenGL now: their unpacked files go at
   // once, so that a kill while drawing leaves nothing in the temporary folder.

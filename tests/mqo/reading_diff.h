@@ -65,7 +65,16 @@ bool SameBits(const T& a, const T& b) {
 static_assert(sizeof(VertexMQO) == 4 * sizeof(float));
 static_assert(sizeof(FaceMQO) == 18 * sizeof(int));
 static_assert(sizeof(SceneMQO) == 12 * sizeof(float));
-static_assert(sizeof(MaterialMQO) == 9 * sizeof(float) + 4 * 256 + 3 * sizeof(int) + 2 * sizeof(void*));
+
+// A material record has padding: its fields are compared one by one.
+inline bool SameMaterial(const MaterialMQO& a, const MaterialMQO& b) {
+  return SameBits(a.color, b.color) && SameBits(a.diffuse, b.diffuse) && SameBits(a.ambient, b.ambient) &&
+         SameBits(a.emissive, b.emissive) && SameBits(a.specular, b.specular) && SameBits(a.power, b.power) &&
+         a.vertexColors == b.vertexColors && SameBits(a.textureName, b.textureName) &&
+         SameBits(a.alphaPlaneName, b.alphaPlaneName) && SameBits(a.bumpName, b.bumpName) &&
+         SameBits(a.name, b.name) && a.textureKind == b.textureKind && a.textureImage == b.textureImage &&
+         a.alphaImage == b.alphaImage && a.textureLoaded == b.textureLoaded && a.alphaLoaded == b.alphaLoaded;
+}
 
 template <class T>
 bool SameList(const SharedList<T>& a, const SharedList<T>& b) {
@@ -76,6 +85,9 @@ inline std::string ObjectDifference(const ObjectMQO& a, const ObjectMQO& b) {
   if (!SameBits(a.name, b.name)) return "name";
   if (!SameBits(a.scale, b.scale) || !SameBits(a.rotation, b.rotation) || !SameBits(a.translation, b.translation))
     return "transform";
+  if (a.visible != b.visible || a.shading != b.shading || !SameBits(a.facet, b.facet) || a.mirror != b.mirror ||
+      a.mirrorAxis != b.mirrorAxis || !SameBits(a.mirrorDistance, b.mirrorDistance))
+    return "attributes";
   if (a.numVertices != b.numVertices || !SameList(a.vertices, b.vertices)) return "vertices";
   if (a.numFaces != b.numFaces || !SameList(a.faces, b.faces)) return "faces";
   // The same reservations: reading in blocks takes no more memory.
@@ -92,7 +104,7 @@ inline std::string ReadingDifference(const Reading& a, const Reading& b) {
   if (!SameBits(x.scene, y.scene)) return "scene";
   if (x.numMaterials != y.numMaterials || x.materials.size() != y.materials.size()) return "material count";
   for (int i = 0; i < x.materials.size(); ++i)
-    if (!SameBits(x.materials[i], y.materials[i])) return "material " + std::to_string(i);
+    if (!SameMaterial(x.materials[i], y.materials[i])) return "material " + std::to_string(i);
   if (x.numObjects != y.numObjects || x.objects.size() != y.objects.size()) return "object count";
   for (int i = 0; i < x.objects.size(); ++i) {
     const std::string d = ObjectDifference(x.objects[i], y.objects[i]);

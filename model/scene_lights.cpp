@@ -1,11 +1,11 @@
-#include "app/fixed_gl_state.h"
+#include "model/scene_lights.h"
 
 #include <GL/gl.h>
 
-#include "app/view_control.h"
-
 // Light 0 is directional (w = 0) and fixed relative to the viewer.
 const float g_light0Position[4] = {50.0f, 200.0f, 200.0f, 0.0f};
+const float g_light1Position[4] = {-50.0f, 0.0f, -150.0f, 1.0f};
+const float g_light2Position[4] = {0.0f, -150.0f, -50.0f, 1.0f};
 
 void SetupLights() {
   const float ambient0[4] = {0.8f, 0.8f, 0.8f, 1.0f};
@@ -30,10 +30,7 @@ void SetupLights() {
   glEnable(GL_LIGHT2);
 }
 
-void InitFixedGLState() {
-  g_view.orientation.SetComponents(1.0, 0.0, 0.0, 0.0);
-  const double noTranslation[3] = {0.0, 0.0, 0.0};
-  g_view.orientation.ToMatrix(noTranslation, g_view.rotationMatrix);
+void InitDrawingState() {
   glClearColor(0.4f, 0.4f, 0.8f, 1.0f);
   SetupLights();
   glEnable(GL_DEPTH_TEST);
