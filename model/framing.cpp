@@ -78,6 +78,12 @@ class DrawnCornerSet {
   std::vector<std::vector<MirrorCopy>> copies_;
 };
 
+double HalfDiagonal(const Box& box) {
+  double half = 0;
+  for (int a = 0; a < 3; ++a) half = std::hypot(half, box.high[a] / 2 - box.low[a] / 2);
+  return half;
+}
+
 // The bounds of the corners inside keep, and their count.
 size_t Bounds(const DrawnCornerSet& corners, const Box& keep, Box& bounds) {
   size_t count = 0;
@@ -165,8 +171,18 @@ bool FrameModel(const ObjectMQO* objects, int objectCount, const double turn[9],
   const DrawnCornerSet corners(objects, objectCount, framing.turn);
   Box keep, bounds;
   size_t count = Bounds(corners, keep, bounds);
-  for (int i = 0; i < kMaxNarrowings && count > 0 && NarrowToBulk(corners, bounds, count, keep); ++i)
-    count = Bounds(corners, keep, bounds);
+  for (int i = 0; i < kMaxNarrowings && count > 0; ++i) {
+    Box narrowed = keep, narrowedBounds;
+    if (!NarrowToBulk(corners, bounds, count, narrowed)) break;
+    const size_t left = Bounds(corners, narrowed, narrowedBounds);
+    // Only far outliers, that would leave the rest smaller than a pixel,
+    // are left out; not a corner of a model whose other corners happen to
+    // gather on one axis (two of a triangle's).
+    if (left == 0 || HalfDiagonal(narrowedBounds) * kBins > HalfDiagonal(bounds)) break;
+    keep = narrowed;
+    bounds = narrowedBounds;
+    count = left;
+  }
   if (count == 0) return false;
 
   // The box's middle goes to the scene's origin.

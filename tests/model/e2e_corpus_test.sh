@@ -3,7 +3,8 @@
 # path in the real viewer with --newer: the document is read, the textures
 # that lie where they are looked for are found, the window draws (a model
 # out of the first frame's view is noted; most are in it) and "q" ends the
-# program.
+# program. With --as-modelled every model with faces lies wholly inside the
+# first frame, and a model's size and place do not change that frame.
 #   e2e_corpus_test.sh BINARY CORPUS_DIR LSAN_SUPPRESSIONS
 set -u
 bin=$1 corpus=$2
@@ -20,6 +21,40 @@ printf 'Metasequoia Document\nFormat Text Ver 1.0\n' >"$E2E_TMP/empty.mqo"
 e2e_frame_and_quit "$E2E_TMP/empty.png" "$bin" "$E2E_TMP/empty.mqo"
 empty=$(e2e_picture_digest "$E2E_TMP/empty.png")
 
+# Whether the frame's border is all background, but for the corner of the
+# axis indicator (bottom left, 96 pixels).
+inside_window() {  # inside_window PNG
+  local strip
+  for strip in 800x1+0+0 704x1+96+599 1x504+0+0 1x600+799+0; do
+    [ "$(convert "$1" -crop "$strip" +repage -unique-colors -depth 8 -format '%w %[pixel:p{0,0}]' info:)" = \
+      "1 srgb(102,102,204)" ] || return 1
+  done
+}
+
+# A cube of 2 units at the origin and one of 5000 units far from it.
+cube() {  # cube SIZE CENTRE_X FILE
+  local s=$1 c=$2 x y z v=""
+  for x in -1 1; do for y in -1 1; do for z in -1 1; do
+    v+="$((c + x * s / 2)) $((y * s / 2)) $((z * s / 2))\n"
+  done; done; done
+  printf "Metasequoia Document\nFormat Text Ver 1.0\nObject \"cube\" {\n vertex 8 {\n${v} }\n face 6 {\n%s }\n}\n" \
+    "  4 V(0 1 3 2)
+  4 V(4 6 7 5)
+  4 V(0 4 5 1)
+  4 V(2 3 7 6)
+  4 V(0 2 6 4)
+  4 V(1 5 7 3)
+" >"$3"
+}
+cube 2 0 "$E2E_TMP/small.mqo"
+cube 5000 40000 "$E2E_TMP/large.mqo"
+e2e_frame_and_quit "$E2E_TMP/small.png" "$bin" --as-modelled "$E2E_TMP/small.mqo"
+e2e_frame_and_quit "$E2E_TMP/large.png" "$bin" --as-modelled "$E2E_TMP/large.mqo"
+[ "$(e2e_picture_digest "$E2E_TMP/small.png")" = "$(e2e_picture_digest "$E2E_TMP/large.png")" ] ||
+  e2e_fail "a cube of 2 units and one of 5000 units give different first frames"
+inside_window "$E2E_TMP/small.png" && [ "$(e2e_picture_digest "$E2E_TMP/small.png")" != "$empty" ] ||
+  e2e_fail "the cube is not drawn whole inside the window"
+
 count=0 drawn=0
 while IFS= read -r -d '' model; do
   e2e_frame_and_quit "$E2E_TMP/frame.png" "$bin" --newer "$model"
@@ -28,6 +63,8 @@ while IFS= read -r -d '' model; do
   if e2e_document_text "$model" | grep -q 'face [0-9]'; then
     [ "$(e2e_picture_digest "$E2E_TMP/frame.png")" != "$empty" ] && drawn=$((drawn + 1)) ||
       echo "note: $model draws nothing in the first frame's view"
+    e2e_frame_and_quit "$E2E_TMP/modelled.png" "$bin" --as-modelled "$model"
+    inside_window "$E2E_TMP/modelled.png" || e2e_fail "$model as modelled does not lie wholly inside the window"
   fi
   count=$((count + 1))
 done < <(e2e_corpus_models "$corpus")

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <cmath>
 #include <map>
 #include <string>
 #include <vector>
@@ -245,6 +246,79 @@ TEST(Thumbnail, EmbeddedPictureStandsInForMissingTextures) {
   EXPECT_EQ(std::vector<int>(alone.rgba.begin(), alone.rgba.begin() + 3), (std::vector<int>{0x1e, 0x41, 0x5a}));
   ASSERT_TRUE(textured.made) << textured.reason;
   EXPECT_EQ(textured.Alpha(0, 0), 0);  // drawn, on a transparent background
+}
+
+// The thumbnail draws the model as modelled. A half box mirrored across
+// x = 0 gives the picture of the whole box written out: its other half's
+// faces turned about the plane, their corners in reverse order, the corners
+// on the plane shared.
+TEST(AsModelled, MirroredHalfMatchesItsWholeTwin) {
+  const std::string corners = "0 -1 -1\n0 1 -1\n0 1 1\n0 -1 1\n2 -1 -1\n2 1 -1\n2 1 1\n2 -1 1\n";
+  const std::string half = "4 V(4 5 6 7)\n4 V(1 2 6 5)\n4 V(0 4 7 3)\n4 V(3 7 6 2)\n4 V(0 1 5 4)\n";
+  const std::string mirrored = "4 V(11 10 9 8)\n4 V(9 10 2 1)\n4 V(3 11 8 0)\n4 V(2 10 11 3)\n4 V(8 9 1 0)\n";
+  std::string mirror = Document("", corners, half);
+  mirror.insert(mirror.find("\tvertex"), "\tmirror 1\n\tmirror_axis 1\n");
+  const Thumbnail fromHalf(mirror, 64);
+  const Thumbnail whole(Document("", corners + "-2 -1 -1\n-2 1 -1\n-2 1 1\n-2 -1 1\n", half + mirrored), 64);
+  const Thumbnail alone(Document("", corners, half), 64);
+  ASSERT_TRUE(fromHalf.made && whole.made && alone.made) << fromHalf.reason << whole.reason;
+  EXPECT_EQ(fromHalf.rgba, whole.rgba);
+  EXPECT_NE(alone.rgba, whole.rgba);
+}
+
+// A helper object marked "visible 0" is neither drawn nor framed.
+TEST(AsModelled, HiddenObjectsLeaveNoPixel) {
+  const std::string cube = WhiteCube();
+  std::string withHelper = cube;
+  withHelper.insert(withHelper.find("Eof"), "Object \"helper\" {\n\tvisible 0\n\tvertex 3 {\n\t\t-500 0 -500\n"
+                                            "\t\t500 0 -500\n\t\t0 0 500\n\t}\n\tface 1 {\n\t\t3 V(0 1 2)\n\t}\n}\n");
+  const Thumbnail shown(cube, 64), hidden(withHelper, 64);
+  ASSERT_TRUE(shown.made && hidden.made) << hidden.reason;
+  EXPECT_EQ(shown.rgba, hidden.rgba);
+}
+
+// A sphere of 16 x 8 facets, smoothed within 60 degrees as its file asks,
+// shades evenly across its facets; with "shading 0" each facet is flat and
+// its edges show as steps of shade.
+TEST(AsModelled, SmoothingHidesTheFacetEdges) {
+  std::string vertices = "0 1 0\n0 -1 0\n", faces;
+  constexpr int kAround = 16, kRings = 8;
+  constexpr double kPi = 3.14159265358979;
+  for (int r = 1; r < kRings; ++r)
+    for (int a = 0; a < kAround; ++a) {
+      const double polar = kPi * r / kRings, azimuth = 2 * kPi * a / kAround;
+      vertices += std::to_string(std::sin(polar) * std::cos(azimuth)) + " " + std::to_string(std::cos(polar)) + " " +
+                  std::to_string(std::sin(polar) * std::sin(azimuth)) + "\n";
+    }
+  const auto at = [](int r, int a) { return std::to_string(2 + (r - 1) * kAround + (a % kAround)); };
+  for (int a = 0; a < kAround; ++a) {
+    faces += "3 V(0 " + at(1, a + 1) + " " + at(1, a) + ")\n";
+    faces += "3 V(1 " + at(kRings - 1, a) + " " + at(kRings - 1, a + 1) + ")\n";
+    for (int r = 1; r + 1 < kRings; ++r)
+      faces += "4 V(" + at(r, a) + " " + at(r, a + 1) + " " + at(r + 1, a + 1) + " " + at(r + 1, a) + ")\n";
+  }
+  // The largest step of grey between two pixels side by side inside the
+  // sphere, away from its outline.
+  const auto largestStep = [](const Thumbnail& t) {
+    int largest = 0;
+    for (int y = 1; y + 1 < t.side; ++y)
+      for (int x = 1; x + 2 < t.side; ++x) {
+        bool inside = true;
+        for (int dy = -1; dy <= 1; ++dy)
+          for (int dx = -1; dx <= 2; ++dx) inside = inside && t.Alpha(x + dx, y + dy) == 255;
+        if (inside) largest = std::max(largest, std::abs(t.rgba[(static_cast<size_t>(y) * t.side + x) * 4 + 1] -
+                                                           t.rgba[(static_cast<size_t>(y) * t.side + x + 1) * 4 + 1]));
+      }
+    return largest;
+  };
+  std::string smooth = Document("", vertices, faces), flat = smooth;
+  smooth.insert(smooth.find("\tvertex"), "\tshading 1\n\tfacet 60\n");
+  flat.insert(flat.find("\tvertex"), "\tshading 0\n");
+  const Thumbnail smoothed(smooth, 128), faceted(flat, 128);
+  ASSERT_TRUE(smoothed.made && faceted.made);
+  // Seen measured: 7 smoothed, 33 flat.
+  EXPECT_LE(largestStep(smoothed), 12);
+  EXPECT_GE(largestStep(faceted), 24);
 }
 
 }  // namespace
