@@ -44,7 +44,8 @@ void PolygonSplitter::Unlist(int i) {
 // corners that are not convex can lie there when the outline is simple. A
 // corner at the same place as one of the three (a bridge into a hole comes
 // back through the same points) does not count.
-bool PolygonSplitter::IsEar(int i) const {
+bool PolygonSplitter::IsEar(int i) {
+  ++steps_;
   const Corner& b = corners_[i];
   if (b.slot >= 0) return false;
   const Corner& a = corners_[b.prev];
@@ -56,6 +57,7 @@ bool PolygonSplitter::IsEar(int i) const {
   };
   const auto same = [](const Corner& p, const Corner& q) { return p.x == q.x && p.y == q.y; };
   for (int j : reflex_) {
+    ++steps_;
     const Corner& p = corners_[j];
     if (p.x < left || p.x > right || p.y < bottom || p.y > top) continue;
     if (j == b.prev || j == b.next || same(p, a) || same(p, b) || same(p, c)) continue;
@@ -74,6 +76,7 @@ void PolygonSplitter::Remove(int i) {
 
 const std::vector<int>& PolygonSplitter::Split(const VertexMQO* positions, int n) {
   pieces_.clear();
+  steps_ = 0;
   corners_.clear();
   reflex_.clear();
   if (n < 3) return pieces_;
@@ -113,6 +116,7 @@ const std::vector<int>& PolygonSplitter::Split(const VertexMQO* positions, int n
   while (left > 3) {
     int cut = -1;
     for (int k = 0, i = at; k < left && cut < 0; ++k, i = corners_[i].next) {
+      ++steps_;
       if (!corners_[i].ear) continue;
       if (IsEar(i))
         cut = i;
@@ -131,6 +135,7 @@ const std::vector<int>& PolygonSplitter::Split(const VertexMQO* positions, int n
       // No ear: an outline that crosses itself or folds back on itself.
       int convex = -1;
       for (int k = 0, i = at; k < left && cut < 0; ++k, i = corners_[i].next) {
+        ++steps_;
         const double turn = Turn(i);
         if (turn == 0) {
           cut = i;

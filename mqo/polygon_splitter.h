@@ -25,6 +25,10 @@ class PolygonSplitter {
   // three corners give none.
   const std::vector<int>& Split(const VertexMQO* positions, int n);
 
+  // Corners and reflex entries looked at by the last Split: its cost, for
+  // tests to bound without timing it.
+  long long Steps() const { return steps_; }
+
  private:
   struct Corner {
     double x, y;  // in the plane, turned so that the outline runs anticlockwise
@@ -36,10 +40,11 @@ class PolygonSplitter {
   double Turn(int i) const;  // > 0 where the outline turns left at corner i
   void Update(int i);        // whether corner i is reflex, from its neighbours
   void Unlist(int i);
-  bool IsEar(int i) const;
+  bool IsEar(int i);
   void Remove(int i);
 
   std::vector<Corner> corners_;
   std::vector<int> reflex_;  // the corners left that are not strictly convex
   std::vector<int> pieces_;
+  long long steps_ = 0;
 };
