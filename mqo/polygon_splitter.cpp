@@ -82,17 +82,24 @@ const std::vector<int>& PolygonSplitter::Split(const VertexMQO* positions, int n
   if (n < 3) return pieces_;
 
   // Newell's normal: each component is twice the outline's signed area seen
-  // along that axis. Relative to corner 0 for precision far from the origin.
+  // along that axis. Relative to corner 0 for precision far from the origin,
+  // the differences taken in double, which holds them exactly unless the
+  // coordinates differ hugely in size: in float they round, and a corner
+  // that turns right by a hair could seem to turn left.
   const VertexMQO& o = positions[0];
+  const auto relative = [&o](const VertexMQO& p, double d[3]) {
+    d[0] = static_cast<double>(p.x) - o.x;
+    d[1] = static_cast<double>(p.y) - o.y;
+    d[2] = static_cast<double>(p.z) - o.z;
+  };
   double normal[3] = {0, 0, 0};
   for (int i = 0; i < n; ++i) {
-    const VertexMQO& p = positions[i];
-    const VertexMQO& q = positions[i + 1 < n ? i + 1 : 0];
-    const double px = p.x - o.x, py = p.y - o.y, pz = p.z - o.z;
-    const double qx = q.x - o.x, qy = q.y - o.y, qz = q.z - o.z;
-    normal[0] += (py - qy) * (pz + qz);
-    normal[1] += (pz - qz) * (px + qx);
-    normal[2] += (px - qx) * (py + qy);
+    double p[3], q[3];
+    relative(positions[i], p);
+    relative(positions[i + 1 < n ? i + 1 : 0], q);
+    normal[0] += (p[1] - q[1]) * (p[2] + q[2]);
+    normal[1] += (p[2] - q[2]) * (p[0] + q[0]);
+    normal[2] += (p[0] - q[0]) * (p[1] + q[1]);
   }
   // Seen along the largest component the outline has its largest area; the
   // plane's two other axes, taken in cyclic order, give its 2D corners.
@@ -104,7 +111,8 @@ const std::vector<int>& PolygonSplitter::Split(const VertexMQO* positions, int n
   const double flip = normal[axis] < 0 ? -1 : 1;
   corners_.resize(static_cast<std::size_t>(n));
   for (int i = 0; i < n; ++i) {
-    const double p[3] = {positions[i].x - o.x, positions[i].y - o.y, positions[i].z - o.z};
+    double p[3];
+    relative(positions[i], p);
     corners_[i] = Corner{p[(axis + 1) % 3], flip * p[(axis + 2) % 3], i == 0 ? n - 1 : i - 1, i + 1 < n ? i + 1 : 0,
                          -1, false};
   }

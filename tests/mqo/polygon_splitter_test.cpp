@@ -18,7 +18,10 @@ struct Vec {
 };
 
 Vec Cross(Vec a, Vec b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
-Vec Minus(const VertexMQO& a, const VertexMQO& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+// In double, where the difference of two floats is exact.
+Vec Minus(const VertexMQO& a, const VertexMQO& b) {
+  return {static_cast<double>(a.x) - b.x, static_cast<double>(a.y) - b.y, static_cast<double>(a.z) - b.z};
+}
 double Dot(Vec a, Vec b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 
 // Places 2D corners in the plane origin + u * e1 + v * e2.
@@ -80,6 +83,11 @@ TEST(PolygonSplitter, CoversConcaveOutlinesInAnyPlaneAndWinding) {
                                         << reversed);
         ExpectExactCover(Place(outline, plane[0], plane[1], plane[2]));
       }
+  // Corner 0 turns right by a hair. Its neighbours taken relative to it in
+  // float round so that it turns left, and cutting it off gave a sliver
+  // facing the other way.
+  ExpectExactCover({{1.13599598f, 2.00143194f, 0, 0}, {41.1629944f, 42.0284309f, 0, 0}, {-30, 50, 0, 0},
+                    {-38.8910027f, -38.0255699f, 0, 0}});
 }
 
 TEST(PolygonSplitter, BrokenOutlinesEndWithValidCorners) {
