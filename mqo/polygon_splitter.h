@@ -8,15 +8,22 @@
 //
 // Every triangle lists its corners in the outline's order, so it keeps the
 // face's winding. A simple outline of n corners gives n - 2 triangles.
-// Outlines that are not simple still give at most n - 2 triangles, in at
-// most O(n^2) steps: when no corner is an ear, a corner whose two edges lie
-// on one line (a duplicate, a collinear corner, a spike) is dropped without
-// a triangle, and failing that the first convex corner, or else any corner,
-// is cut off although its triangle overlaps others.
+// Outlines that are not simple still give at most n - 2 triangles: when a
+// round of the outline finds no ear, the corners of that round whose two
+// edges lie on one line (a duplicate, a collinear corner, a spike) are
+// dropped without a triangle, and failing that its first convex corner, or
+// else any corner, is cut off although its triangle overlaps others.
+//
+// The work grows about as fast as the corners (times a logarithm): the ear
+// test searches only the reflex corners near the ear (reflex_index.h), the
+// walk goes on from the last ear rather than starting over, and once a
+// whole round has found no ear, rounds are rationed in proportion to the
+// corners removed (polygon_splitter.cpp).
 
 #include <vector>
 
 #include "mqo/object.h"
+#include "mqo/reflex_index.h"
 
 class PolygonSplitter {
  public:
@@ -25,21 +32,29 @@ class PolygonSplitter {
   // three corners give none.
   const std::vector<int>& Split(const VertexMQO* positions, int n);
 
+  // Corners, boxes and places looked at by the last Split: its cost, for
+  // tests to bound without timing it.
+  long long Steps() const { return steps_; }
+
  private:
   struct Corner {
-    double x, y;  // in the plane, turned so that the outline runs anticlockwise
     int prev, next;
-    int slot;  // where the corner stands in reflex_, -1 when it is convex
-    bool ear;  // believed to be an ear; checked again before it is cut off
+    int place;    // in reflex_, -1 when not finite
+    bool reflex;  // not strictly convex, so counted in reflex_
   };
 
   double Turn(int i) const;  // > 0 where the outline turns left at corner i
   void Update(int i);        // whether corner i is reflex, from its neighbours
-  void Unlist(int i);
-  bool IsEar(int i) const;
-  void Remove(int i);
+  bool IsEar(int i);
+  void Cut(int i, bool piece);
+  int Rescue(int start, int reach);
 
+  std::vector<ReflexIndex::Point> points_;  // in the plane, turned so that the outline runs anticlockwise
   std::vector<Corner> corners_;
-  std::vector<int> reflex_;  // the corners left that are not strictly convex
+  std::vector<int> places_;
+  ReflexIndex reflex_;
+  int left_ = 0;           // corners not cut yet
+  long long credit_ = -1;  // tests the walk may still spend, -1 for no limit
   std::vector<int> pieces_;
+  long long steps_ = 0;
 };
