@@ -18,7 +18,7 @@ share=$stage/usr/share
 bin=$stage/usr/bin/lumenspin
 
 desktop-file-validate "$share/applications/lumenspin.desktop" || e2e_fail "the desktop entry does not validate"
-grep -qx 'Exec=lumenspin --newer %f' "$share/applications/lumenspin.desktop" || e2e_fail "the entry does not open a file"
+grep -qx 'Exec=lumenspin --as-modelled %f' "$share/applications/lumenspin.desktop" || e2e_fail "the entry does not open a file"
 for entry in "$share/applications/lumenspin.desktop" "$share/thumbnailers/lumenspin.thumbnailer"; do
   grep -qx 'MimeType=model/x-mqo;model/x-mqoz;' "$entry" || e2e_fail "$(basename "$entry") does not name both types"
 done
