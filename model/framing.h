@@ -10,8 +10,8 @@
 #include "mqo/object.h"
 
 struct Framing {
-  double turn[9];       // row-major: model axes to view axes (x right, y up, z towards the camera)
-  double centre[3];     // the model point at the scene's origin, in model axes
+  double turn[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};  // row-major: model to view axes (x right, y up, z to the camera)
+  double centre[3] = {0, 0, 0};                  // the model point at the scene's origin, in model axes
   double scale = 1.0;   // scene units per model unit
   double distance = 1;  // from the camera to the scene's origin, in scene units
   double nearPlane = 1.0;

@@ -40,43 +40,32 @@ float LittleEndianFloat(const unsigned char* b) {
 bool LoaderMQO::ReadObjectChunk(ObjectMQO& object) {
   AsciiFileString& s = *separator;
   static const char* const kIgnored[] = {"patch", "segment", "lathe", "lathe_axis", "lathe_seg"};
+  // The lines of three numbers, and of one, that the object keeps.
+  const struct {
+    const char* keyword;
+    float* values;
+  } triples[] = {{"scale", object.scale}, {"rotation", object.rotation}, {"translation", object.translation}};
+  const struct {
+    const char* keyword;
+    int* whole;
+    float* real;
+  } singles[] = {{"visible", &object.visible, nullptr},    {"shading", &object.shading, nullptr},
+                 {"facet", nullptr, &object.facet},         {"mirror", &object.mirror, nullptr},
+                 {"mirror_axis", &object.mirrorAxis, nullptr}, {"mirror_dis", nullptr, &object.mirrorDistance}};
   for (int a = NextLine(); !s.IsKeyword("}", 1); a = NextLine()) {
-    if (s.IsKeyword("scale", 2)) {
-      for (int i = 0; i < 3; ++i) object.scale[i] = FloatAt(1 + i);
-      continue;
-    }
-    if (s.IsKeyword("rotation", 2)) {
-      for (int i = 0; i < 3; ++i) object.rotation[i] = FloatAt(1 + i);
-      continue;
-    }
-    if (s.IsKeyword("translation", 2)) {
-      for (int i = 0; i < 3; ++i) object.translation[i] = FloatAt(1 + i);
-      continue;
-    }
-    if (s.IsKeyword("visible", 2)) {
-      object.visible = IntAt(1);
-      continue;
-    }
-    if (s.IsKeyword("shading", 2)) {
-      object.shading = IntAt(1);
-      continue;
-    }
-    if (s.IsKeyword("facet", 2)) {
-      object.facet = FloatAt(1);
-      continue;
-    }
-    if (s.IsKeyword("mirror", 2)) {
-      object.mirror = IntAt(1);
-      continue;
-    }
-    if (s.IsKeyword("mirror_axis", 2)) {
-      object.mirrorAxis = IntAt(1);
-      continue;
-    }
-    if (s.IsKeyword("mirror_dis", 2)) {
-      object.mirrorDistance = FloatAt(1);
-      continue;
-    }
+    bool kept = false;
+    for (const auto& t : triples)
+      if (!kept && s.IsKeyword(t.keyword, 2)) {
+        for (int i = 0; i < 3; ++i) t.values[i] = FloatAt(1 + i);
+        kept = true;
+      }
+    for (const auto& one : singles)
+      if (!kept && s.IsKeyword(one.keyword, 2)) {
+        if (one.whole) *one.whole = IntAt(1);
+        if (one.real) *one.real = FloatAt(1);
+        kept = true;
+      }
+    if (kept) continue;
     bool ignored = false;
     for (const char* keyword : kIgnored) ignored = ignored || s.IsKeyword(keyword, 2);
     if (ignored) continue;
