@@ -1,0 +1,46 @@
+// The model as modelled, worked out without OpenGL.
+#include "model/drawn_model.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+ObjectMQO Strip(int mirror, float mirrorDistance) {
+  ObjectMQO o;
+  for (const VertexMQO& v : {VertexMQO{0.01f, 0, 0}, VertexMQO{1, 0, 0}, VertexMQO{1, 1, 0}, VertexMQO{0.01f, 1, 0}})
+    o.AddVertex(v);
+  FaceMQO f;
+  f.numVertices = 4;
+  for (int k = 0; k < 4; ++k) f.vertexIndex[k] = k;
+  o.AddFace(f);
+  o.mirror = mirror;
+  o.mirrorDistance = mirrorDistance;
+  return o;
+}
+
+// Joined halves: the open edge that lies within mirror_dis of the plane
+// gets a face to its image, wound as the face it borders; separate halves
+// and an edge out of reach get none.
+TEST(DrawnModel, JoinedHalvesGetAFaceAcrossThePlane) {
+  const DrawnObject joined = PrepareDrawnObject(Strip(2, 0.02f));
+  ASSERT_EQ(joined.geometry.faces.size(), 3);
+  ASSERT_EQ(joined.geometry.vertices.size(), 8);
+  const FaceMQO bridge = joined.geometry.faces[2];
+  ASSERT_EQ(bridge.numVertices, 4);
+  float xs[4];
+  for (int k = 0; k < 4; ++k) xs[k] = joined.geometry.vertices[bridge.vertexIndex[k]].x;
+  // Corner 3 to 0 of the strip (x = 0.01) runs back along the bridge, then
+  // its image at x = -0.01.
+  EXPECT_EQ(bridge.vertexIndex[0], 0);
+  EXPECT_EQ(bridge.vertexIndex[1], 3);
+  EXPECT_FLOAT_EQ(xs[2], -0.01f);
+  EXPECT_FLOAT_EQ(xs[3], -0.01f);
+  // The bridge faces the way the strip does: their normals agree.
+  EXPECT_NEAR(joined.normals[4 * 2][2], joined.normals[0][2], 1e-6);
+
+  EXPECT_EQ(PrepareDrawnObject(Strip(1, 0.02f)).geometry.faces.size(), 2);
+  EXPECT_EQ(PrepareDrawnObject(Strip(2, 0.001f)).geometry.faces.size(), 2);
+  EXPECT_EQ(PrepareDrawnObject(Strip(0, 0.02f)).geometry.faces.size(), 1);
+}
+
+}  // namespace
