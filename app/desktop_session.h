@@ -10,8 +10,11 @@
 // terminal, the diagnostics are kept for PostDiagnosticsToDesktop.
 void StartDesktopNotices();
 // Posts the diagnostics kept since the last post as one notification, over
-// the session bus to the freedesktop notification service. Does nothing
-// without a session bus or without diagnostics; waits 2 s at most.
+// the session bus to the freedesktop notification service (through the
+// notice module, loaded then). Does nothing without a session bus or without
+// diagnostics; waits 2 s at most. For the exits before the window.
 void PostDiagnosticsToDesktop();
+// The same from a thread of its own, for a running viewer: returns at once.
+void PostDiagnosticsAside();
 // Whether a session bus can be reached without starting one.
 bool HasSessionBus();

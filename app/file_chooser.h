@@ -1,12 +1,13 @@
 #pragma once
-// The modal open-file chooser for one model file (GTK 3).
+// The modal open-file chooser for one model file. Its GTK 3 dialog lives in
+// the chooser module (chooser_module.h), loaded on the first call.
 
 #include <string>
 
 // Runs the chooser, which offers .mqo files and, with archives, .mqoz files
 // in the same filter. Returns true with the absolute path of an existing
-// file, or false when the user cancelled or no chooser could be shown (no
-// display).
+// file; false when the user cancelled, or when no chooser could be shown
+// (no display, or its module missing: the reason then on standard error).
 bool ChooseModelFile(std::string& path, bool archives = false);
 
 // The default extension: a name that does not exist and has no extension of

@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
   glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
   glutCreateWindow(kWindowTitle);
   SetWindowIdentity();
-  glutDisplayFunc(OnDisplay);
+  glutDisplayFunc(OnFirstDisplay);
   glutReshapeFunc(OnReshape);
   glutMouseFunc(OnMouse);
   glutKeyboardFunc(OnKeyboard);
@@ -44,7 +44,6 @@ int main(int argc, char** argv) {
   glutTimerFunc(kTimerPeriodMs, OnTimer, 0);
   std::atexit(CleanupAtExit);
   InitGL();
-  PostDiagnosticsToDesktop();
   // Everything printed so far reaches a pipe or a file before the loop runs.
   std::fflush(stdout);
   glutMainLoop();

@@ -109,9 +109,10 @@ void ChooseAndLoadModel(const char* commandLinePath) {
   if (IsDirectory(buffer)) RefuseAsUnopenable(buffer, std::strerror(EISDIR));
   // Textures are looked up as "Texture/<name>" beside the model file.
   if (chdir(FolderOf(buffer).c_str()) != 0) RefuseAsUnopenable(buffer, std::strerror(errno));
-  const int loaded = LoadModel(buffer);
-  PostDiagnosticsToDesktop();
-  if (loaded < 0) std::exit(-1);
+  if (LoadModel(buffer) < 0) {
+    PostDiagnosticsToDesktop();
+    std::exit(-1);
+  }
 }
 
 void OnWindowSystemError(const char* format, va_list args) {
@@ -145,6 +146,12 @@ void InitGL() {
   LoadMaterialTextures();
   if (g_asModelled) FrameViewerModel(g_modelFraming);
   BuildDisplayList();
+}
+
+void OnFirstDisplay() {
+  OnDisplay();
+  glutDisplayFunc(OnDisplay);
+  PostDiagnosticsAside();
 }
 
 void OnReshape(int width, int height) {

@@ -23,6 +23,11 @@ void InitGL();  // needs the window's OpenGL context
 // The fixed part of InitGL: the view's start rotation and the drawing state
 // (lights, depth test, shading), without the textures and the display list.
 void InitFixedGLState();
+// GLUT's display callback for the first frame: draws it, hands the later
+// ones to OnDisplay, and only then posts the start-up's diagnostics to the
+// desktop, so that a slow or missing notification service never holds the
+// first frame back.
+void OnFirstDisplay();
 void OnReshape(int width, int height);
 void CleanupAtExit();
 // GLUT's handler of fatal errors: one line on standard error in place of

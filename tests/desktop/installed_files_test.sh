@@ -4,8 +4,9 @@
 # Metasequoia documents resolve to model/x-mqo and .mqoz files to
 # model/x-mqoz, --help and --version answer,
 # and the installed viewer tells on standard error why a document is not
-# read, that there is no display and which textures are missing, and without
-# a terminal posts its diagnostics to the desktop.
+# read, that there is no display and which textures are missing, runs its
+# file chooser from the installed module, and without a terminal posts its
+# diagnostics to the desktop.
 #   installed_files_test.sh BUILD_DIR SAMPLES_DIR LSAN_SUPPRESSIONS
 set -u
 build=$1 samples=$2
@@ -60,6 +61,15 @@ LSAN_OPTIONS="suppressions=$E2E_LSAN_SUPPRESSIONS:print_suppressions=0" \
 grep -qF 'new.mqo: not read (reader code -4): the file declares "Format Text Ver 1.1"' "$E2E_ERR" ||
   e2e_fail "the refused document's format is not told"
 [ "$(grep -c . "$E2E_ERR")" -eq 2 ] && grep -q 'no display' "$E2E_ERR" || e2e_fail "not one line for the missing display"
+
+# Started without a model and without a display, the installed viewer finds
+# its chooser module where the installation put it, and the chooser says
+# that it has no display.
+status=0
+LSAN_OPTIONS="suppressions=$E2E_LSAN_SUPPRESSIONS:print_suppressions=0" \
+  env -u DISPLAY "$bin" </dev/null >"$E2E_OUT" 2>"$E2E_ERR" || status=$?
+[ "$status" -eq 255 ] || e2e_fail "status $status without a model and a display, not 255"
+grep -q 'no display for the file chooser' "$E2E_ERR" || e2e_fail "the installed viewer did not run its chooser"
 
 # The sample model without its Texture folder: every texture is missing.
 cp "$samples/sample.mqo" "$E2E_TMP/sample.mqo"

@@ -19,12 +19,19 @@ case $(basename "$deb") in
 esac
 
 dpkg-deb -f "$deb" Depends | grep -q 'libglut' || e2e_fail "no dependency on GLUT: $(dpkg-deb -f "$deb" Depends)"
+# The chooser's and the notices' libraries are the modules' alone, and still
+# dependencies of the package.
+for library in libgtk-3 libglib2.0; do
+  dpkg-deb -f "$deb" Depends | grep -q "$library" || e2e_fail "no dependency on $library: $(dpkg-deb -f "$deb" Depends)"
+done
 dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -Eq 'preinst|postinst|prerm|postrm' && e2e_fail "maintainer scripts found"
 dpkg-deb --contents "$deb" | awk '{ print $NF }' | sed 's|^\./||' >"$E2E_TMP/contents"
 expected="usr/bin/lumenspin usr/share/applications/lumenspin.desktop usr/share/mime/packages/lumenspin.xml
   usr/share/icons/hicolor/scalable/apps/lumenspin.svg usr/share/man/man1/lumenspin.1.gz
   usr/share/metainfo/org.lumenspin.Lumenspin.metainfo.xml usr/share/doc/lumenspin/copyright
-  usr/share/doc/lumenspin/changelog.gz"
+  usr/share/doc/lumenspin/changelog.gz
+  usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/lumenspin/lumenspin-chooser.so
+  usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/lumenspin/lumenspin-notice.so"
 [ "$thumbnailer" = yes ] &&
   expected="$expected usr/bin/lumenspin-thumbnailer usr/share/man/man1/lumenspin-thumbnailer.1.gz"
 for path in $expected; do
