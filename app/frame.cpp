@@ -22,15 +22,30 @@ constexpr float kGizmoHalfLength = 70.0f;
 // short of the first; kept so that the arrows look as they always have.
 constexpr double kTubePi = 3.14;
 
+// The markers, the tubes and the cones that glutSolidCone draws all go
+// through one vertex layout: positions and normals from client arrays, the
+// colour the current one. Mesa's software renderer compiles a vertex
+// program for every layout it meets, and the first frame waits for each;
+// with one layout the three share one. The normals are not used, as
+// lighting is off for all three.
+void DrawUnlit(GLenum mode, const float* positions, const float* normals, int count) {
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glEnableClientState(GL_NORMAL_ARRAY);
+  glVertexPointer(3, GL_FLOAT, 0, positions);
+  glNormalPointer(GL_FLOAT, 0, normals);
+  glDrawArrays(mode, 0, count);
+  glDisableClientState(GL_NORMAL_ARRAY);
+  glDisableClientState(GL_VERTEX_ARRAY);
+}
+
 void PlaceLightWithMarker(GLenum light, const float position[4]) {
   glPushMatrix();
   glLightfv(light, GL_POSITION, position);
   glDisable(GL_LIGHTING);
   glPointSize(kMarkerSize);
-  glBegin(GL_POINTS);
   glColor3f(1.0f, 1.0f, 1.0f);
-  glVertex3f(position[0], position[1], position[2]);
-  glEnd();
+  const float normal[3] = {0.0f, 0.0f, 1.0f};
+  DrawUnlit(GL_POINTS, position, normal, 1);
   glPopMatrix();
 }
 
@@ -86,15 +101,20 @@ void PanInModelFrame(const double m[16], const float p[3], float out[3]) {
 }
 
 void DrawArrow(float radius, float halfLength) {
-  glBegin(GL_QUAD_STRIP);
+  // Seven pairs of corners around the tube, from its bottom to its top.
+  constexpr int kCorners = 14;
+  float tube[kCorners][3];
+  const float normals[kCorners][3] = {};
   for (int i = 0; i <= 12; i += 2) {
     const double a = i * kTubePi / 6.0;
     const float cx = static_cast<float>(std::cos(a) * radius);
     const float cz = static_cast<float>(std::sin(a) * radius);
-    glVertex3f(cx, -halfLength, cz);
-    glVertex3f(cx, halfLength, cz);
+    tube[i][0] = tube[i + 1][0] = cx;
+    tube[i][1] = -halfLength;
+    tube[i + 1][1] = halfLength;
+    tube[i][2] = tube[i + 1][2] = cz;
   }
-  glEnd();
+  DrawUnlit(GL_QUAD_STRIP, tube[0], normals[0], kCorners);
   glTranslatef(0.0f, halfLength, 0.0f);
   glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);  // the cone's axis (+Z) onto +Y
   glutSolidCone(2.0 * radius, 4.0 * radius, 5, 5);
