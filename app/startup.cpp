@@ -19,6 +19,7 @@
 #include "model/display_list.h"
 #include "model/material_textures.h"
 #include "model/model_loading.h"
+#include "model/textures_ahead.h"
 #include "base/diagnostics.h"
 
 namespace {
@@ -130,6 +131,8 @@ void OnWindowSystemError(const char* format, va_list args) {
   } else {
     Diagnose(nullptr, "window system: %s", message);
   }
+  // Exit would tear down the lookup that the texture thread may still be using.
+  WaitForTexturesAhead();
   PostDiagnosticsToDesktop();
   std::exit(1);
 }

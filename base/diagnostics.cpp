@@ -11,10 +11,16 @@ namespace {
 
 bool g_keep = false;
 std::vector<std::string> g_kept;
+thread_local bool t_quiet = false;
+thread_local int t_dropped = 0;
 
 }  // namespace
 
 void Diagnose(const char* subject, const char* format, ...) {
+  if (t_quiet) {
+    ++t_dropped;
+    return;
+  }
   char reason[1024];
   va_list args;
   va_start(args, format);
@@ -27,6 +33,24 @@ void Diagnose(const char* subject, const char* format, ...) {
   std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, line.c_str());
   if (g_keep) g_kept.push_back(std::move(line));
 }
+
+void PrintFixedText(const char* text) {
+  if (t_quiet)
+    ++t_dropped;
+  else
+    std::fputs(text, stdout);
+}
+
+QuietThread::QuietThread() {
+  t_quiet = true;
+  t_dropped = 0;
+}
+
+QuietThread::~QuietThread() { t_quiet = false; }
+
+int QuietThread::Dropped() const { return t_dropped; }
+
+bool QuietThread::Active() { return t_quiet; }
 
 void KeepDiagnostics() { g_keep = true; }
 

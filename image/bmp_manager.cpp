@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "image/pixel_order.h"
+#include "base/diagnostics.h"
 
 namespace {
 
@@ -77,7 +78,7 @@ int CBMPManager::ReadStream(FILE* fp) {
   const long long fileLength = RemainingBytes(fp);
   unsigned char raw[kFileHeaderSize + kInfoHeaderSize];
   if (fileLength < 0 || std::fread(raw, 1, sizeof raw, fp) != sizeof raw) {
-    std::printf("%s", kReadFailed);
+    PrintFixedText(kReadFailed);
     return -1;
   }
   DecodeHeaders(raw, m_fileHeader, m_infoHeader);
@@ -87,7 +88,7 @@ int CBMPManager::ReadStream(FILE* fp) {
   // pixel's bytes by callers; no file that holds such rows exists anyway.
   if (info.headerSize < kInfoHeaderSize || info.compression != 0 || !DepthTaken(bits) || info.width < 0 ||
       info.width > kMaxWidth || info.height == static_cast<int>(0x80000000u)) {
-    std::printf("%s", kReadFailed);
+    PrintFixedText(kReadFailed);
     return -1;
   }
   m_width = info.width;
@@ -102,12 +103,12 @@ int CBMPManager::ReadStream(FILE* fp) {
     const unsigned maxEntries = 1u << bits;
     const unsigned entries = info.colorsUsed == 0 || info.colorsUsed > maxEntries ? maxEntries : info.colorsUsed;
     if (headersEnd + 4LL * entries > fileLength || std::fseek(fp, static_cast<long>(headersEnd), SEEK_SET) != 0) {
-      std::printf("%s", kReadFailed);
+      PrintFixedText(kReadFailed);
       return -1;
     }
     unsigned char table[256 * 4];
     if (std::fread(table, 4, entries, fp) != entries) {
-      std::printf("%s", kReadFailed);
+      PrintFixedText(kReadFailed);
       return -1;
     }
     for (unsigned e = 0; e < entries; ++e) {
@@ -127,12 +128,12 @@ int CBMPManager::ReadStream(FILE* fp) {
     fits = m_width == 0 ? m_height <= fileLength : (m_height - 1) <= (available - dataBytes) / stride && available >= dataBytes;
   }
   if (!fits || std::fseek(fp, static_cast<long>(offset), SEEK_SET) != 0) {
-    std::printf("%s", kReadFailed);
+    PrintFixedText(kReadFailed);
     return -1;
   }
 
   if (!AllocatePlane(m_rgbRows, 3)) {
-    std::printf("%s", kReadFailed);
+    PrintFixedText(kReadFailed);
     return -1;
   }
   const bool complete = ReadRowBlocks(fp, static_cast<size_t>(stride), static_cast<size_t>(dataBytes), m_height,
@@ -141,7 +142,7 @@ int CBMPManager::ReadStream(FILE* fp) {
                                         ConvertRow(row, m_rgbRows[y], m_width, bits, palette);
                                       });
   if (!complete) {
-    std::printf("%s", kReadFailed);
+    PrintFixedText(kReadFailed);
     return -1;
   }
   return 0;

@@ -48,7 +48,7 @@ FILE* CImageManager::OpenForReading(const char* path, const char* openMessage) {
   // otherwise hang the program or read forever.
   FILE* fp = OpenRegularFile(path);
   if (!fp) {
-    std::printf("%s", openMessage);
+    PrintFixedText(openMessage);
     return nullptr;
   }
   // The decoders ask for a few KiB at a time; a larger buffer saves most of

@@ -50,7 +50,8 @@ void OnMessage(j_common_ptr cinfo) {
 
 [[noreturn]] void OnFatalError(j_common_ptr cinfo) {
   DecodeGuard& guard = GuardOf(cinfo);
-  if (!g_fatalErrorsFail) {
+  // A quiet thread ends nothing: the picture is read again, out loud.
+  if (!g_fatalErrorsFail && !QuietThread::Active()) {
     guard.standardExit(cinfo);  // prints the message and ends the process
     std::exit(EXIT_FAILURE);
   }
@@ -129,7 +130,7 @@ int CJpegManager::ReadStream(FILE* fp) {
   cinfo.err = jpeg_std_error(&guard.errors);
   guard.standardExit = guard.errors.error_exit;
   guard.errors.error_exit = OnFatalError;
-  if (g_fatalErrorsFail) guard.errors.output_message = OnMessage;
+  if (g_fatalErrorsFail || QuietThread::Active()) guard.errors.output_message = OnMessage;
   guard.progress.progress_monitor = OnProgress;
   guard.path = m_fileName;
   guard.pictureBlocks = guard.blockVisits = guard.scansCounted = 0;
@@ -185,7 +186,7 @@ int CJpegManager::ReadStream(FILE* fp) {
   });
   jpeg_destroy_decompress(&cinfo);
   if (!finished || !decoded) {
-    std::printf("%s", kReadFailed);
+    PrintFixedText(kReadFailed);
     return -1;
   }
   return 1;

@@ -4,8 +4,8 @@
 // JPEG through the IJG library (interface version 62). By default a fatal
 // decoding error goes to the library's standard error manager, which prints
 // its message on stderr and ends the process with status 1; after
-// SetFatalErrorsFail(true) it becomes a diagnostic line naming the file and
-// a failed load instead.
+// SetFatalErrorsFail(true), or on a quiet thread (base/diagnostics.h), it
+// becomes a diagnostic line naming the file and a failed load instead.
 // Grey pictures are expanded to equal red, green and blue; CMYK and YCCK ones
 // are converted to RGB. Load returns 1, or -1 after printing
 // "Can't open jpeg file.\n" (no file) or "Can't read jpeg file\n" (a colour

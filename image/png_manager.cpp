@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "base/diagnostics.h"
+
 // Everything that must survive a longjmp out of libpng lives here, outside
 // the frame that called setjmp.
 struct PngDecode {
@@ -141,6 +143,6 @@ int CPngManager::ReadStream(FILE* fp) {
   png_destroy_read_struct(d.png ? &d.png : nullptr, d.info ? &d.info : nullptr, nullptr);
   std::free(d.scratch);
   std::free(d.scratchRows);
-  if (result != 0) std::printf("%s", kReadFailed);
+  if (result != 0) PrintFixedText(kReadFailed);
   return result;
 }

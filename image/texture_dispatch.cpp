@@ -9,6 +9,7 @@
 #include "image/bmp_manager.h"
 #include "image/jpeg_manager.h"
 #include "image/png_manager.h"
+#include "image/texture_dispatch.h"
 #include "image/texture_lookup.h"
 #include "image/tga_manager.h"
 #include "base/diagnostics.h"
@@ -100,6 +101,22 @@ int LoadImage(const char* name, CImageManager*& image, int& loaded, int* texture
 }
 
 }  // namespace
+
+CImageManager* DecodeTextureQuietly(const char* name, int& textureKind) {
+  const ReaderKind* kind = name[0] != '\0' ? FindReader(name) : nullptr;
+  char path[260];
+  if (!kind || std::snprintf(path, sizeof path, "Texture/%s", name) >= static_cast<int>(sizeof path)) return nullptr;
+  const std::string found = FindTextureFile(name);
+  if (found.empty()) return nullptr;
+  const QuietThread quiet;
+  CImageManager* image = kind->create();
+  if (image->Load(found.c_str()) == -1 || quiet.Dropped() > 0) {
+    delete image;
+    return nullptr;
+  }
+  textureKind = kind->textureKind;
+  return image;
+}
 
 int MaterialMQO::LoadTexture() { return LoadImage(textureName, textureImage, textureLoaded, &textureKind); }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "image/pixel_order.h"
+#include "base/diagnostics.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ int CTgaManager::Load(const char* path) {
 int CTgaManager::ReadStream(FILE* fp) {
   unsigned char raw[18];
   if (std::fread(raw, 1, sizeof raw, fp) != sizeof raw) {
-    std::printf("%s", kReadFailed);
+    PrintFixedText(kReadFailed);
     return -1;
   }
   DecodeHeader(raw, m_header);
@@ -57,7 +58,7 @@ int CTgaManager::ReadStream(FILE* fp) {
 
   const int bpp = BytesPerPixel(m_header);
   if (bpp == 0) {
-    std::printf("%s", kReadFailed);
+    PrintFixedText(kReadFailed);
     return -1;
   }
   // The image ID field and any colour map sit between the header and the pixels.
@@ -66,17 +67,17 @@ int CTgaManager::ReadStream(FILE* fp) {
   const long long rowBytes = static_cast<long long>(m_width) * bpp;
   const long long remaining = RemainingBytes(fp);
   if (remaining < 0 || remaining < skip + rowBytes * m_height || std::fseek(fp, static_cast<long>(skip), SEEK_CUR) != 0) {
-    std::printf("%s", kReadFailed);
+    PrintFixedText(kReadFailed);
     return -1;
   }
 
   m_planeKind = bpp == 1 ? 2 : 1;
   if (bpp == 1 ? !AllocatePlane(m_alphaRows, 1) : !AllocatePlane(m_rgbRows, 3)) {
-    std::printf("%s", kReadFailed);
+    PrintFixedText(kReadFailed);
     return -1;
   }
   if (bpp == 4 && !AllocatePlane(m_alphaRows, 1)) {
-    std::printf("%s", kReadFailed);
+    PrintFixedText(kReadFailed);
     return -1;
   }
 
@@ -93,7 +94,7 @@ int CTgaManager::ReadStream(FILE* fp) {
       for (int x = 0; x < m_width; ++x) m_alphaRows[y][x] = src[4 * x + 3];
   });
   if (!complete) {
-    std::printf("%s", kReadFailed);
+    PrintFixedText(kReadFailed);
     return -1;
   }
   return 0;

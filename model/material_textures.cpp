@@ -8,6 +8,7 @@
 #include "image/image_manager.h"
 #include "model/model_loading.h"
 #include "model/texel_layout.h"
+#include "model/textures_ahead.h"
 
 // Entry i names the texture object of material slot i; 0 where none was made.
 // The texture objects live until the process ends.
@@ -46,10 +47,18 @@ void LoadMaterialTextures() {
     std::printf("This program can't load over 256 materials\n");
     count = kMaxTextures;
   }
+  std::vector<TextureAhead> ahead = TakeTexturesAhead();
   for (int i = 0; i < count; ++i) {
     MaterialMQO& material = g_materials[i];
     if (material.textureName[0] == '\0') continue;
-    if (!material.LoadTexture() || !material.textureImage) continue;
+    if (i < static_cast<int>(ahead.size()) && ahead[i].image) {
+      // What LoadTexture leaves after a clean read.
+      material.textureImage = ahead[i].image.release();
+      material.textureKind = ahead[i].kind;
+      material.textureLoaded = 1;
+    } else if (!material.LoadTexture() || !material.textureImage) {
+      continue;
+    }
     UploadTexture(i, material);
   }
 }

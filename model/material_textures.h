@@ -6,5 +6,6 @@ constexpr int kMaxTextures = 256;
 extern unsigned int g_textureIds[kMaxTextures];  // entry i for material i, 0 where none was made
 
 // Loads each material's texture (and alpha plane) from "Texture/<name>" and
-// uploads it; a material whose texture does not load stays untextured.
+// uploads it; a material whose texture does not load stays untextured. Takes
+// the pictures decoded ahead (textures_ahead.h), when that was started.
 void LoadMaterialTextures();

@@ -2,11 +2,14 @@
 #include <sys/stat.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "image/bmp_manager.h"
 #include "image/jpeg_manager.h"
 #include "image/png_manager.h"
+#include "image/texture_dispatch.h"
 #include "image/tga_manager.h"
 #include "image_test_support.h"
 #include "mqo/material.h"
@@ -92,6 +95,47 @@ TEST_F(Dispatch, FailedLoadDropsTheReaderButKeepsTheKind) {
     EXPECT_EQ(m.textureLoaded, 0);
     EXPECT_EQ(m.textureKind, name[5] == 'b' ? 1 : 2);
   }
+}
+
+// Read ahead on a thread of its own, a picture is decoded without a word, or
+// not at all: one that LoadTexture would say anything about (not found, not
+// readable, damaged enough for a warning) or end the program on gives
+// nothing, and LoadTexture, reading it later, still says it all.
+TEST_F(Dispatch, QuietDecodeSaysNothingAndTakesOnlyCleanPictures) {
+  std::filesystem::create_directory("Texture");
+  WriteJpeg("Texture/good.jpg", {2, 1, 3, JCS_RGB}, {10, 20, 30, 40, 50, 60});
+  // Cut inside its scan: the library warns and still gives the picture.
+  WriteJpeg("Texture/whole.jpg", {64, 40, 3, JCS_RGB}, Iota(64 * 40 * 3));
+  const Bytes whole = ReadBytes("Texture/whole.jpg");
+  WriteBytes("Texture/cut.jpg", Bytes(whole.begin(), whole.end() - 100));
+  WriteBytes("Texture/text.jpg", {'h', 'e', 'l', 'l', 'o'});
+  WriteBytes("Texture/rle.tga", Tga(10, 1, 1, 24, {1, 2, 3}));
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  int kind = 0;
+  std::unique_ptr<CImageManager> good(DecodeTextureQuietly("good.jpg", kind));
+  for (const char* name : {"cut.jpg", "text.jpg", "rle.tga", "gone.png", "picture.gif", ""}) {
+    int unchanged = 7;
+    EXPECT_EQ(DecodeTextureQuietly(name, unchanged), nullptr) << name;
+    EXPECT_EQ(unchanged, 7) << name;
+  }
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  ASSERT_NE(good, nullptr);
+  EXPECT_EQ(kind, 2);
+  MaterialMQO m = WithTexture("good.jpg");
+  ASSERT_EQ(m.LoadTexture(), 1);
+  for (int x = 0; x < 2; ++x) {
+    unsigned char quiet[3] = {}, loud[3] = {};
+    ASSERT_EQ(good->GetPixel(x, 0, quiet), 1);
+    ASSERT_EQ(m.textureImage->GetPixel(x, 0, loud), 1);
+    EXPECT_EQ(std::vector<int>(quiet, quiet + 3), std::vector<int>(loud, loud + 3)) << x;
+  }
+  // The thread speaks again once its quiet ends.
+  MaterialMQO cut = WithTexture("cut.jpg");
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(cut.LoadTexture(), 1);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("Premature end of JPEG file"), std::string::npos);
 }
 
 // A pipe without a writer used to block the viewer for good, and a folder

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/display_list.h"
+#include "model/textures_ahead.h"
 #include "model_fixture.h"
 
 namespace {
@@ -157,6 +158,52 @@ TEST_F(MaterialTextures, EveryTexturedMaterialGetsItsOwnTextureObject) {
   GLint bound = -1;
   glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
   EXPECT_EQ(bound, 0);
+}
+
+// Decoded ahead on a thread while the window opens, or read in place, the
+// materials get the same textures, and the same words are said about them,
+// when LoadMaterialTextures runs and not before.
+TEST_F(MaterialTextures, DecodedAheadAsReadInPlace) {
+  Picture("square.tga", Tga(2, 2, 2, kSquare));
+  Picture("cut.tga", Tga(2, 2, 2, kSquare).substr(0, 24));  // ends inside its pixels
+  const std::vector<MaterialMQO> materials = {
+      NamedMaterial("a", "square.tga"), NamedMaterial("missing", "nowhere.tga"), NamedMaterial("plain"),
+      NamedMaterial("damaged", "cut.tga"), NamedMaterial("odd", "picture.gif"), NamedMaterial("b", "square.tga")};
+  struct Outcome {
+    std::string said;
+    std::vector<std::vector<unsigned char>> texels;
+    std::vector<int> loaded, kinds;
+    bool operator==(const Outcome&) const = default;
+  };
+  const auto run = [&](bool ahead) {
+    DocumentMQO document;
+    for (const MaterialMQO& m : materials) AddMaterial(document, m);
+    InstallDocument(document);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    if (ahead) StartTexturesAhead();
+    Outcome o;
+    o.said = testing::internal::GetCapturedStdout() + testing::internal::GetCapturedStderr();
+    EXPECT_EQ(o.said, "") << "said before LoadMaterialTextures";
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    LoadMaterialTextures();
+    std::fflush(stdout);
+    o.said = testing::internal::GetCapturedStdout() + testing::internal::GetCapturedStderr();
+    for (size_t i = 0; i < materials.size(); ++i) {
+      o.texels.push_back(g_textureIds[i] ? ReadBack(g_textureIds[i]).rgba : std::vector<unsigned char>{});
+      o.loaded.push_back(g_materials[i].textureLoaded);
+      o.kinds.push_back(g_materials[i].textureKind);
+    }
+    return o;
+  };
+  const Outcome inPlace = run(false);
+  const Outcome ahead = run(true);
+  EXPECT_EQ(ahead.said, inPlace.said);
+  EXPECT_NE(inPlace.said.find("nowhere.tga"), std::string::npos) << inPlace.said;
+  EXPECT_NE(inPlace.said.find("Can't read tga file"), std::string::npos) << inPlace.said;
+  EXPECT_TRUE(ahead == inPlace);
+  EXPECT_EQ(ahead.loaded, (std::vector<int>{1, 0, 0, 0, 0, 1}));
 }
 
 TEST_F(MaterialTextures, OnlyTheFirst256MaterialsAreLookedAt) {

@@ -1,0 +1,13 @@
+#pragma once
+// A material's texture read ahead, apart from MaterialMQO::LoadTexture
+// (mqo/material.h), which reads it when the material needs it.
+
+class CImageManager;
+
+// The picture that `name` names, found and decoded as LoadTexture would,
+// without a word on standard output or error and without ending the process.
+// Returns it (owned by the caller) with its kind (1 BMP, 2 the others), or
+// nullptr when it is not found or LoadTexture would have printed anything
+// about it: LoadTexture then reads it itself and says so. Safe on a thread of
+// its own while no other thread reads pictures or sets the texture lookup.
+CImageManager* DecodeTextureQuietly(const char* name, int& textureKind);
