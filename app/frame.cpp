@@ -22,13 +22,73 @@ constexpr float kGizmoHalfLength = 70.0f;
 // short of the first; kept so that the arrows look as they always have.
 constexpr double kTubePi = 3.14;
 
-// The markers, the tubes and the cones that glutSolidCone draws all go
-// through one vertex layout: positions and normals from client arrays, the
-// colour the current one. Mesa's software renderer compiles a vertex
-// program for every layout it meets, and the first frame waits for each;
-// with one layout the three share one. The normals are not used, as
-// lighting is off for all three.
-void DrawUnlit(GLenum mode, const float* positions, const float* normals, int count) {
+// The light markers and the arrows ("markings") are drawn in the state the
+// model's faces are drawn in: lit, and textured when the model has a
+// texture, from client arrays of positions, normals and texture
+// coordinates. Their material has no colour but its emission, so the
+// lighting gives exactly that colour, and the white texture leaves it as it
+// is: the pixels are those of plain coloured drawing without lighting.
+// Mesa's software renderer compiles a fragment program and a triangle
+// set-up for every state it meets, and the first frame waits for each;
+// drawn so, the markings share the model's, and cost the first frame one
+// vertex program instead of a set of their own.
+constexpr int kMostMarkingCorners = 256;  // glutSolidCone's 5 x 5 cone has 36
+const float kNoTexel[kMostMarkingCorners][2] = {};
+
+GLuint WhiteTexture() {
+  static GLuint name = 0;
+  if (name == 0) {
+    // Sampled as the model's textures are (material_textures.cpp).
+    const unsigned char white[4] = {255, 255, 255, 255};
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, white);
+  }
+  return name;
+}
+
+bool ModelTextured() {
+  const int slots = MaterialSlots();
+  for (int i = 0; i < slots; ++i)
+    if (g_materials[i].textureLoaded) return true;
+  return false;
+}
+
+// Starts markings; twoSided as the model as modelled is lit. The material
+// and texture state they leave is what every face sets anew.
+void BeginMarkings(bool twoSided) {
+  const float none[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+  glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, none);
+  glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, none);
+  glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, none);
+  glEnable(GL_LIGHTING);
+  if (twoSided) glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);
+  if (ModelTextured()) {
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, WhiteTexture());
+  }
+  // Also read for glutSolidCone's cones, which bring positions and normals.
+  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+  glTexCoordPointer(2, GL_FLOAT, 0, kNoTexel);
+}
+
+void EndMarkings() {
+  glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+  glDisable(GL_TEXTURE_2D);
+  glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_FALSE);
+}
+
+void MarkingColour(float red, float green, float blue) {
+  const float colour[4] = {red, green, blue, 1.0f};
+  glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, colour);
+}
+
+void DrawMarking(GLenum mode, const float* positions, const float* normals, int count) {
   glEnableClientState(GL_VERTEX_ARRAY);
   glEnableClientState(GL_NORMAL_ARRAY);
   glVertexPointer(3, GL_FLOAT, 0, positions);
@@ -41,19 +101,18 @@ void DrawUnlit(GLenum mode, const float* positions, const float* normals, int co
 void PlaceLightWithMarker(GLenum light, const float position[4]) {
   glPushMatrix();
   glLightfv(light, GL_POSITION, position);
-  glDisable(GL_LIGHTING);
   glPointSize(kMarkerSize);
-  glColor3f(1.0f, 1.0f, 1.0f);
+  MarkingColour(1.0f, 1.0f, 1.0f);
   const float normal[3] = {0.0f, 0.0f, 1.0f};
-  DrawUnlit(GL_POINTS, position, normal, 1);
+  DrawMarking(GL_POINTS, position, normal, 1);
   glPopMatrix();
 }
 
 void ColourByFlag(int held) {
   if (held) {
-    glColor3f(1.0f, 0.0f, 0.0f);
+    MarkingColour(1.0f, 0.0f, 0.0f);
   } else {
-    glColor3f(0.0f, 0.0f, 1.0f);
+    MarkingColour(0.0f, 0.0f, 1.0f);
   }
 }
 
@@ -83,9 +142,9 @@ void DrawAxisIndicator() {
   glLoadIdentity();
   gluLookAt(g_cameraEye[0], g_cameraEye[1], g_cameraEye[2], g_cameraCenter[0], g_cameraCenter[1],
             g_cameraCenter[2], g_cameraUp[0], g_cameraUp[1], g_cameraUp[2]);
-  glDisable(GL_LIGHTING);
+  BeginMarkings(true);
   DrawAxisGizmo(3.0f, 50.0f);
-  glEnable(GL_LIGHTING);
+  EndMarkings();
   glMatrixMode(GL_PROJECTION);
   glPopMatrix();
   glMatrixMode(GL_MODELVIEW);
@@ -104,7 +163,7 @@ void DrawArrow(float radius, float halfLength) {
   // Seven pairs of corners around the tube, from its bottom to its top.
   constexpr int kCorners = 14;
   float tube[kCorners][3];
-  const float normals[kCorners][3] = {};
+  float normals[kCorners][3];
   for (int i = 0; i <= 12; i += 2) {
     const double a = i * kTubePi / 6.0;
     const float cx = static_cast<float>(std::cos(a) * radius);
@@ -113,8 +172,13 @@ void DrawArrow(float radius, float halfLength) {
     tube[i][1] = -halfLength;
     tube[i + 1][1] = halfLength;
     tube[i][2] = tube[i + 1][2] = cz;
+    // Any length but none: the lighting normalizes them.
+    for (int k : {i, i + 1}) {
+      normals[k][0] = normals[k][1] = 0.0f;
+      normals[k][2] = 1.0f;
+    }
   }
-  DrawUnlit(GL_QUAD_STRIP, tube[0], normals[0], kCorners);
+  DrawMarking(GL_QUAD_STRIP, tube[0], normals[0], kCorners);
   glTranslatef(0.0f, halfLength, 0.0f);
   glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);  // the cone's axis (+Z) onto +Y
   glutSolidCone(2.0 * radius, 4.0 * radius, 5, 5);
@@ -153,11 +217,13 @@ void OnDisplay() {
     glLightfv(GL_LIGHT1, GL_POSITION, g_light1Position);
     glLightfv(GL_LIGHT2, GL_POSITION, g_light2Position);
   } else {
+    BeginMarkings(false);
     PlaceLightWithMarker(GL_LIGHT1, g_light1Position);
     PlaceLightWithMarker(GL_LIGHT2, g_light2Position);
     glPushMatrix();
     DrawAxisGizmo(kGizmoRadius, kGizmoHalfLength);
     glPopMatrix();
+    EndMarkings();
   }
   glEnable(GL_LIGHTING);
 
