@@ -28,8 +28,10 @@ int main(int argc, char** argv) {
   if (models.size() > 1)
     Diagnose(nullptr, "%zu models named; only the first, %s, is shown", models.size(), argv[models.front()]);
   ChooseAndLoadModel(models.empty() ? nullptr : argv[models.front()]);
-  // Decoded while the window system loads its driver; InitGL takes them.
+  // While the window system loads its driver, two threads of their own
+  // decode the textures and fault in the heap that comes next.
   StartTexturesAhead();
+  WarmHeapAhead();
 
   glutInitWindowPosition(100, 100);
   glutInitWindowSize(800, 600);
