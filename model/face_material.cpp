@@ -92,6 +92,14 @@ void FaceMaterial::UseVertexColours(bool wanted) {
 }
 
 bool FaceMaterial::Set(int material) {
+  if (material != set_) {
+    setTextured_ = Apply(material);
+    set_ = material;
+  }
+  return setTextured_;
+}
+
+bool FaceMaterial::Apply(int material) {
   if (asModelled_) UseVertexColours(VertexColours(material));
   if ((material < 0 || material >= materialCount_) && asModelled_) {
     SetGrey(GL_AMBIENT, kGreyAmbient);
@@ -140,6 +148,7 @@ bool FaceMaterial::Set(int material) {
 }
 
 void FaceMaterial::Finish() {
+  set_ = kNoneSet;
   TextureOff();
   UseAlphaTest(false);
   UseVertexColours(false);

@@ -29,7 +29,8 @@ class FaceMaterial {
   bool VertexColours(int material) const;
 
   // Sets the face's colours, shininess, texture and alpha test; returns true
-  // when the face is textured.
+  // when the face is textured. Nothing is set again for the material of the
+  // face before: a display list then keeps such faces in one draw.
   bool Set(int material);
   // Turns texturing and the alpha test off behind the last face.
   void Finish();
@@ -39,6 +40,7 @@ class FaceMaterial {
   void TextureOff();
   void UseAlphaTest(bool wanted);
   void UseVertexColours(bool wanted);
+  bool Apply(int material);
 
   int materialCount_;
   std::vector<bool> cut_;  // per material: whether its alpha cuts faces out
@@ -48,4 +50,7 @@ class FaceMaterial {
   bool alphaFunctionSet_ = false;
   bool asModelled_ = false;
   bool vertexColours_ = false;
+  static constexpr int kNoneSet = -2147483647 - 1;
+  int set_ = kNoneSet;  // the material Set last applied
+  bool setTextured_ = false;
 };

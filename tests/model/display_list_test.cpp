@@ -246,6 +246,33 @@ TEST_F(DisplayList, ShortFacesAndEmptySlotsDrawNothing) {
   EXPECT_TRUE(RunListInFeedback().empty());
 }
 
+// Faces of one material in a row set it once, so that the list keeps them
+// in one draw; each face still shows its own material, also one whose
+// material comes back after another's.
+TEST_F(DisplayList, RunsOfOneMaterialKeepEachFacesColour) {
+  DocumentMQO document;
+  for (int channel : {0, 1}) {
+    MaterialMQO m = NamedMaterial(channel == 0 ? "red" : "green");
+    m.color[channel] = m.color[3] = 1;
+    m.ambient = m.diffuse = m.specular = 0;
+    m.emissive = 1;  // lit, the face shows the colour alone
+    AddMaterial(document, m);
+  }
+  AddObject(document, Square(10, {Face({0, 1, 2}, 0), Face({0, 2, 3}, 0), Face({0, 1, 3}, 1), Face({1, 2, 3}, 0)}));
+  InstallDocument(document);
+
+  BuildDisplayList();
+  glEnable(GL_LIGHTING);
+  const std::vector<FeedbackPolygon> polygons = RunListInFeedback();
+  glDisable(GL_LIGHTING);
+  ASSERT_EQ(polygons.size(), 4u);
+  const int expectedGreen[] = {0, 0, 1, 0};
+  for (size_t i = 0; i < polygons.size(); ++i) {
+    EXPECT_FLOAT_EQ(polygons[i][0].colour[0], 1.0f - expectedGreen[i]) << i;
+    EXPECT_FLOAT_EQ(polygons[i][0].colour[1], static_cast<float>(expectedGreen[i])) << i;
+  }
+}
+
 TEST_F(DisplayList, FacesOfFewerThanThreeCornersStillSetTheirMaterial) {
   MaterialMQO red = NamedMaterial("red"), green = NamedMaterial("green");
   red.color[0] = red.color[3] = green.color[1] = green.color[3] = 1;
