@@ -116,6 +116,54 @@ void ColourByFlag(int held) {
   }
 }
 
+// One arrow along the current +Y axis in the current emission colour.
+// Leaves the model-view matrix moved, so callers wrap it in a push and pop.
+void DrawArrow(float radius, float halfLength) {
+  // Seven pairs of corners around the tube, from its bottom to its top.
+  constexpr int kCorners = 14;
+  float tube[kCorners][3];
+  float normals[kCorners][3];
+  for (int i = 0; i <= 12; i += 2) {
+    const double a = i * kTubePi / 6.0;
+    const float cx = static_cast<float>(std::cos(a) * radius);
+    const float cz = static_cast<float>(std::sin(a) * radius);
+    tube[i][0] = tube[i + 1][0] = cx;
+    tube[i][1] = -halfLength;
+    tube[i + 1][1] = halfLength;
+    tube[i][2] = tube[i + 1][2] = cz;
+    // Any length but none: the lighting normalizes them.
+    for (int k : {i, i + 1}) {
+      normals[k][0] = normals[k][1] = 0.0f;
+      normals[k][2] = 1.0f;
+    }
+  }
+  DrawMarking(GL_QUAD_STRIP, tube[0], normals[0], kCorners);
+  glTranslatef(0.0f, halfLength, 0.0f);
+  glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);  // the cone's axis (+Z) onto +Y
+  glutSolidCone(2.0 * radius, 4.0 * radius, 5, 5);
+}
+
+// Three arrows through the current origin along +Y, +Z and +X, each red
+// while its button is held (right, middle, left) and blue otherwise.
+void DrawAxisGizmo(float radius, float halfLength) {
+  glPushMatrix();
+  ColourByFlag(g_view.rightDrag);
+  DrawArrow(radius, halfLength);
+  glPopMatrix();
+
+  glPushMatrix();
+  glRotatef(90.0f, 1.0f, 0.0f, 0.0f);
+  ColourByFlag(g_view.middleDrag);
+  DrawArrow(radius, halfLength);
+  glPopMatrix();
+
+  glPushMatrix();
+  glRotatef(-90.0f, 0.0f, 0.0f, 1.0f);
+  ColourByFlag(g_view.leftDrag);
+  DrawArrow(radius, halfLength);
+  glPopMatrix();
+}
+
 bool AnyDrag(const ViewState& view) { return view.leftDrag || view.middleDrag || view.rightDrag; }
 
 // The first window's shape and the projection that OnReshape sets up.
@@ -157,50 +205,6 @@ void PanInModelFrame(const double m[16], const float p[3], float out[3]) {
   for (int j = 0; j < 3; ++j) {
     out[j] = static_cast<float>(m[4 * j] * p[0] + m[4 * j + 1] * p[1] + m[4 * j + 2] * p[2] + m[4 * j + 3]);
   }
-}
-
-void DrawArrow(float radius, float halfLength) {
-  // Seven pairs of corners around the tube, from its bottom to its top.
-  constexpr int kCorners = 14;
-  float tube[kCorners][3];
-  float normals[kCorners][3];
-  for (int i = 0; i <= 12; i += 2) {
-    const double a = i * kTubePi / 6.0;
-    const float cx = static_cast<float>(std::cos(a) * radius);
-    const float cz = static_cast<float>(std::sin(a) * radius);
-    tube[i][0] = tube[i + 1][0] = cx;
-    tube[i][1] = -halfLength;
-    tube[i + 1][1] = halfLength;
-    tube[i][2] = tube[i + 1][2] = cz;
-    // Any length but none: the lighting normalizes them.
-    for (int k : {i, i + 1}) {
-      normals[k][0] = normals[k][1] = 0.0f;
-      normals[k][2] = 1.0f;
-    }
-  }
-  DrawMarking(GL_QUAD_STRIP, tube[0], normals[0], kCorners);
-  glTranslatef(0.0f, halfLength, 0.0f);
-  glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);  // the cone's axis (+Z) onto +Y
-  glutSolidCone(2.0 * radius, 4.0 * radius, 5, 5);
-}
-
-void DrawAxisGizmo(float radius, float halfLength) {
-  glPushMatrix();
-  ColourByFlag(g_view.rightDrag);
-  DrawArrow(radius, halfLength);
-  glPopMatrix();
-
-  glPushMatrix();
-  glRotatef(90.0f, 1.0f, 0.0f, 0.0f);
-  ColourByFlag(g_view.middleDrag);
-  DrawArrow(radius, halfLength);
-  glPopMatrix();
-
-  glPushMatrix();
-  glRotatef(-90.0f, 0.0f, 0.0f, 1.0f);
-  ColourByFlag(g_view.leftDrag);
-  DrawArrow(radius, halfLength);
-  glPopMatrix();
 }
 
 void OnDisplay() {

@@ -25,10 +25,3 @@ bool FrameViewerModel(Framing& framing);
 // The side, in pixels, of the corner where the axis indicator of the model
 // as modelled stands (bottom left).
 constexpr int kAxisIndicatorSide = 96;
-// Three arrows through the current origin along +Y, +Z and +X, each red
-// while its button is held (right, middle, left) and blue otherwise. Drawn
-// as OnDisplay draws its markings: lit by an emission of that colour alone.
-void DrawAxisGizmo(float radius, float halfLength);
-// One arrow along the current +Y axis in the current emission colour.
-// Leaves the model-view matrix moved, so callers wrap it in a push and pop.
-void DrawArrow(float radius, float halfLength);
