@@ -59,9 +59,10 @@ bool ModelTextured() {
   return false;
 }
 
-// Starts markings; twoSided as the model as modelled is lit. The material
-// and texture state they leave is what every face sets anew.
+// Starts markings; twoSided as the model as modelled is lit. EndMarkings
+// gives back the lighting, material and texture state of before.
 void BeginMarkings(bool twoSided) {
+  glPushAttrib(GL_ENABLE_BIT | GL_LIGHTING_BIT | GL_TEXTURE_BIT);
   const float none[4] = {0.0f, 0.0f, 0.0f, 1.0f};
   glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, none);
   glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, none);
@@ -79,8 +80,7 @@ void BeginMarkings(bool twoSided) {
 
 void EndMarkings() {
   glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-  glDisable(GL_TEXTURE_2D);
-  glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_FALSE);
+  glPopAttrib();
 }
 
 void MarkingColour(float red, float green, float blue) {
@@ -98,14 +98,12 @@ void DrawMarking(GLenum mode, const float* positions, const float* normals, int 
   glDisableClientState(GL_VERTEX_ARRAY);
 }
 
-void PlaceLightWithMarker(GLenum light, const float position[4]) {
-  glPushMatrix();
-  glLightfv(light, GL_POSITION, position);
+// A white point where the light stands.
+void DrawLightMarker(const float position[4]) {
   glPointSize(kMarkerSize);
   MarkingColour(1.0f, 1.0f, 1.0f);
   const float normal[3] = {0.0f, 0.0f, 1.0f};
   DrawMarking(GL_POINTS, position, normal, 1);
-  glPopMatrix();
 }
 
 void ColourByFlag(int held) {
@@ -216,14 +214,14 @@ void OnDisplay() {
   gluLookAt(g_cameraEye[0], g_cameraEye[1], g_cameraEye[2], g_cameraCenter[0], g_cameraCenter[1],
             g_cameraCenter[2], g_cameraUp[0], g_cameraUp[1], g_cameraUp[2]);
 
-  if (g_asModelled) {
-    // The lights stand where they always do; their markers are not drawn.
-    glLightfv(GL_LIGHT1, GL_POSITION, g_light1Position);
-    glLightfv(GL_LIGHT2, GL_POSITION, g_light2Position);
-  } else {
+  // The lights stand where they always do; as modelled, their markers are
+  // not drawn.
+  glLightfv(GL_LIGHT1, GL_POSITION, g_light1Position);
+  glLightfv(GL_LIGHT2, GL_POSITION, g_light2Position);
+  if (!g_asModelled) {
     BeginMarkings(false);
-    PlaceLightWithMarker(GL_LIGHT1, g_light1Position);
-    PlaceLightWithMarker(GL_LIGHT2, g_light2Position);
+    DrawLightMarker(g_light1Position);
+    DrawLightMarker(g_light2Position);
     glPushMatrix();
     DrawAxisGizmo(kGizmoRadius, kGizmoHalfLength);
     glPopMatrix();
