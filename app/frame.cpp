@@ -175,10 +175,11 @@ constexpr double kViewerFill = 0.85;
 void DrawAxisIndicator() {
   GLint viewport[4];
   glGetIntegerv(GL_VIEWPORT, viewport);
-  glEnable(GL_SCISSOR_TEST);
-  glScissor(0, 0, kAxisIndicatorSide, kAxisIndicatorSide);
+  // Drawn over the model: the depth buffer is cleared, all of it, since
+  // nothing but the indicator, inside its corner, is drawn after this. A
+  // clear of the corner alone would cost Mesa's software renderer a quad
+  // with programs of its own, compiled for the first frame.
   glClear(GL_DEPTH_BUFFER_BIT);
-  glDisable(GL_SCISSOR_TEST);
   glViewport(0, 0, kAxisIndicatorSide, kAxisIndicatorSide);
   glMatrixMode(GL_PROJECTION);
   glPushMatrix();
