@@ -28,10 +28,8 @@ int main(int argc, char** argv) {
   if (models.size() > 1)
     Diagnose(nullptr, "%zu models named; only the first, %s, is shown", models.size(), argv[models.front()]);
   ChooseAndLoadModel(models.empty() ? nullptr : argv[models.front()]);
-  // While the window system loads its driver, two threads of their own
-  // decode the textures and fault in the heap that comes next.
+  // Decoded while the window system loads its driver; InitGL takes them.
   StartTexturesAhead();
-  WarmHeapAhead();
 
   glutInitWindowPosition(100, 100);
   glutInitWindowSize(800, 600);

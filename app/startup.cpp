@@ -2,16 +2,13 @@
 
 #include <GL/glut.h>
 #include <malloc.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <thread>
 
 #include "app/console_text.h"
 #include "app/desktop_session.h"
@@ -185,28 +182,6 @@ void OnReshape(int width, int height) {
 void KeepFreedMemory() {
   mallopt(M_TRIM_THRESHOLD, 1 << 30);
   mallopt(M_MMAP_THRESHOLD, 32 << 20);
-}
-
-// Between the model's reading and the first frame, Mesa, the textures and
-// the frame itself take some 12 to 19 MiB of fresh heap (the lsbattle
-// models), and the first write to each new 4 KiB page faults it in, a few
-// microseconds apiece on the path to the first frame. The heap is grown by
-// that much at once and given back, which KeepFreedMemory keeps, and a
-// thread of its own has the kernel fault those pages in without touching
-// what they hold, while the window system loads its driver: what is
-// allocated next lands on pages already there. Kernels before 5.14 refuse
-// the request, which then changes nothing.
-void WarmHeapAhead() {
-  constexpr size_t kBytes = 20 << 20;  // below KeepFreedMemory's mmap threshold
-  void* block = std::malloc(kBytes);
-  if (block == nullptr) return;
-  const uintptr_t start = reinterpret_cast<uintptr_t>(block);
-  std::free(block);
-  std::thread([start] {
-    const uintptr_t page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
-    const uintptr_t first = (start + page - 1) & ~(page - 1);
-    madvise(reinterpret_cast<void*>(first), kBytes - (first - start), MADV_POPULATE_WRITE);
-  }).detach();
 }
 
 void CleanupAtExit() {

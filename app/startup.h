@@ -14,9 +14,6 @@ constexpr int kMaxPath = 260;  // bytes of a path, its closing NUL included
 // Keeps memory that the process frees for its own reuse instead of handing
 // it back to the kernel at once. Call it first thing in main.
 void KeepFreedMemory();
-// Has the heap that the window, the textures and the first frame are about
-// to take faulted in on a thread of its own. Call once the model is read.
-void WarmHeapAhead();
 void PrintHelp();
 // Loads the model named on the command line, or else the one picked in the
 // chooser. Returns only when a model was loaded: a cancelled chooser or a
