@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "image/image_manager.h"
 #include "model/model_loading.h"
@@ -16,7 +17,8 @@ unsigned int g_textureIds[kMaxTextures];
 
 namespace {
 
-void UploadTexture(int slot, MaterialMQO& material) {
+// prepared: the texels built ahead, or empty to build them here.
+void UploadTexture(int slot, MaterialMQO& material, TexelBlock prepared) {
   glEnable(GL_TEXTURE_2D);
   GLuint name = 0;
   glGenTextures(1, &name);
@@ -31,7 +33,8 @@ void UploadTexture(int slot, MaterialMQO& material) {
   if (material.alphaPlaneName[0] != '\0') material.LoadAlphaPlane();
 
   // The scratch texels live only for the upload; OpenGL keeps its own copy.
-  const TexelBlock texels = BuildTexels(*material.textureImage, AlphaSource(material));
+  const TexelBlock texels =
+      prepared.rgba.empty() ? BuildTexels(*material.textureImage, AlphaSource(material)) : std::move(prepared);
   if (!texels.rgba.empty())
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, texels.width, texels.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                  texels.rgba.data());
@@ -48,10 +51,11 @@ void LoadMaterialTextures() {
     count = kMaxTextures;
   }
   std::vector<TextureAhead> ahead = TakeTexturesAhead();
+  ahead.resize(std::max(ahead.size(), static_cast<size_t>(count)));
   for (int i = 0; i < count; ++i) {
     MaterialMQO& material = g_materials[i];
     if (material.textureName[0] == '\0') continue;
-    if (i < static_cast<int>(ahead.size()) && ahead[i].image) {
+    if (ahead[i].image) {
       // What LoadTexture leaves after a clean read.
       material.textureImage = ahead[i].image.release();
       material.textureKind = ahead[i].kind;
@@ -59,6 +63,6 @@ void LoadMaterialTextures() {
     } else if (!material.LoadTexture() || !material.textureImage) {
       continue;
     }
-    UploadTexture(i, material);
+    UploadTexture(i, material, std::move(ahead[i].texels));
   }
 }

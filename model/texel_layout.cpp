@@ -20,8 +20,11 @@ unsigned char SingleChannelAt(const CImageManager& image, int x, int y) {
 const CImageManager* AlphaSource(const MaterialMQO& material) {
   if (material.alphaPlaneName[0] != '\0') return material.alphaLoaded ? material.alphaImage : nullptr;
   const CImageManager* texture = material.textureImage;
-  if (material.textureLoaded && texture && HasColour(*texture) && HasSingleChannel(*texture)) return texture;
-  return nullptr;
+  return material.textureLoaded && texture ? OwnAlpha(*texture) : nullptr;
+}
+
+const CImageManager* OwnAlpha(const CImageManager& texture) {
+  return HasColour(texture) && HasSingleChannel(texture) ? &texture : nullptr;
 }
 
 bool WantsAlphaTest(const MaterialMQO& material) {

@@ -28,6 +28,9 @@ struct TexelBlock {
 // the material names none, the texture's own alpha channel (a PNG or 32-bit
 // TGA with transparency).
 const CImageManager* AlphaSource(const MaterialMQO& material);
+// The texture's own alpha channel as AlphaSource takes it for a material
+// that names no alpha plane, or null.
+const CImageManager* OwnAlpha(const CImageManager& texture);
 
 // True when the material's faces need the alpha test to cut them out.
 bool WantsAlphaTest(const MaterialMQO& material);

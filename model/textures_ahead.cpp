@@ -13,6 +13,7 @@ namespace {
 
 struct Ahead {
   std::vector<std::string> names;  // the materials' texture names, copied
+  std::vector<bool> alphaPlanes;   // whether each names an alpha plane
   std::vector<TextureAhead> textures;
 };
 
@@ -22,9 +23,12 @@ std::shared_ptr<Ahead> g_ahead;
 std::future<void> g_done;
 
 void Decode(Ahead& ahead) {
-  for (size_t i = 0; i < ahead.names.size(); ++i)
-    if (!ahead.names[i].empty())
-      ahead.textures[i].image.reset(DecodeTextureQuietly(ahead.names[i].c_str(), ahead.textures[i].kind));
+  for (size_t i = 0; i < ahead.names.size(); ++i) {
+    TextureAhead& texture = ahead.textures[i];
+    if (ahead.names[i].empty()) continue;
+    texture.image.reset(DecodeTextureQuietly(ahead.names[i].c_str(), texture.kind));
+    if (texture.image && !ahead.alphaPlanes[i]) texture.texels = BuildTexels(*texture.image, OwnAlpha(*texture.image));
+  }
 }
 
 }  // namespace
@@ -33,7 +37,10 @@ void StartTexturesAhead() {
   if (!g_loader) return;
   const int count = std::min(g_loader->GetDocument().numMaterials, kMaxTextures);
   auto ahead = std::make_shared<Ahead>();
-  for (int i = 0; i < count; ++i) ahead->names.push_back(g_materials[i].textureName);
+  for (int i = 0; i < count; ++i) {
+    ahead->names.push_back(g_materials[i].textureName);
+    ahead->alphaPlanes.push_back(g_materials[i].alphaPlaneName[0] != '\0');
+  }
   ahead->textures.resize(ahead->names.size());
   std::packaged_task<void()> task([ahead] { Decode(*ahead); });
   g_done = task.get_future();

@@ -8,10 +8,14 @@
 #include <vector>
 
 #include "image/image_manager.h"
+#include "model/texel_layout.h"
 
 struct TextureAhead {
   std::unique_ptr<CImageManager> image;  // nullptr where none was read cleanly
   int kind = 0;                          // as MaterialMQO::textureKind
+  // Built from the image where the material names no alpha plane (which is
+  // read with the upload); empty otherwise.
+  TexelBlock texels;
 };
 
 // Starts the thread; call after LoadModel, before the window is made, and

@@ -166,9 +166,14 @@ TEST_F(MaterialTextures, EveryTexturedMaterialGetsItsOwnTextureObject) {
 TEST_F(MaterialTextures, DecodedAheadAsReadInPlace) {
   Picture("square.tga", Tga(2, 2, 2, kSquare));
   Picture("cut.tga", Tga(2, 2, 2, kSquare).substr(0, 24));  // ends inside its pixels
+  // 32 bits: its own alpha (opaque red, clear green) goes into the texels.
+  std::string leaf(18, '\0');
+  leaf[2] = 2, leaf[12] = 2, leaf[14] = 1, leaf[16] = 32, leaf[17] = 8;
+  Picture("leaf.tga", leaf + std::string("\x00\x00\xff\xff" "\x00\xff\x00\x00", 8));
   const std::vector<MaterialMQO> materials = {
-      NamedMaterial("a", "square.tga"), NamedMaterial("missing", "nowhere.tga"), NamedMaterial("plain"),
-      NamedMaterial("damaged", "cut.tga"), NamedMaterial("odd", "picture.gif"), NamedMaterial("b", "square.tga")};
+      NamedMaterial("a", "square.tga"),     NamedMaterial("missing", "nowhere.tga"), NamedMaterial("plain"),
+      NamedMaterial("damaged", "cut.tga"),  NamedMaterial("odd", "picture.gif"),     NamedMaterial("b", "square.tga"),
+      NamedMaterial("leaf", "leaf.tga"),    NamedMaterial("planed", "square.tga", "leaf.tga")};
   struct Outcome {
     std::string said;
     std::vector<std::vector<unsigned char>> texels;
@@ -203,7 +208,7 @@ TEST_F(MaterialTextures, DecodedAheadAsReadInPlace) {
   EXPECT_NE(inPlace.said.find("nowhere.tga"), std::string::npos) << inPlace.said;
   EXPECT_NE(inPlace.said.find("Can't read tga file"), std::string::npos) << inPlace.said;
   EXPECT_TRUE(ahead == inPlace);
-  EXPECT_EQ(ahead.loaded, (std::vector<int>{1, 0, 0, 0, 0, 1}));
+  EXPECT_EQ(ahead.loaded, (std::vector<int>{1, 0, 0, 0, 0, 1, 1, 1}));
 }
 
 TEST_F(MaterialTextures, OnlyTheFirst256MaterialsAreLookedAt) {
