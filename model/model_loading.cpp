@@ -142,7 +142,8 @@ std::string MemoryReason() {
 }  // namespace
 
 MemoryBudget ViewerMemoryBudget() {
-  return MemoryBudget{AvailableMemoryBytes() / 2, kViewerBytesPerFace, kViewerBytesPerVertex};
+  // At least a byte: a budget of 0 would set no bound at all.
+  return MemoryBudget{std::max(1LL, AvailableMemoryBytes() / 2), kViewerBytesPerFace, kViewerBytesPerVertex};
 }
 
 std::string ReadFailureReason(int result, FILE* fp) {
@@ -204,14 +205,17 @@ bool ReadModelFile(const char* path, bool regularOnly, int& result, std::string&
   result = RunReader(fp);
   // An archive found damaged while it was read is one that cannot be
   // opened, whatever the reader made of the part it got.
-  const bool damaged = archive && std::ferror(fp);
-  if (damaged) reason = archive->Failure();
-  if (!damaged) TakeDocument(result);
-  if (!damaged && result != 0) reason = ReadFailureReason(result, fp);
-  if (!damaged && result == 0) NoteDocument(path, g_loader->document);
+  if (archive && std::ferror(fp)) {
+    reason = archive->Failure();
+    std::fclose(fp);
+    return false;
+  }
+  TakeDocument(result);
+  if (result != 0) reason = ReadFailureReason(result, fp);
+  if (result == 0) NoteDocument(path, g_loader->document);
   std::fclose(fp);
-  if (!damaged && result == 0 && archive) OfferPackedTextures(std::move(archive), path);
-  return !damaged;
+  if (result == 0 && archive) OfferPackedTextures(std::move(archive), path);
+  return true;
 }
 
 int LoadModelFromStream(FILE* fp) { return TakeDocument(RunReader(fp)); }
