@@ -45,5 +45,5 @@ class CBMPManager : public CImageManager {
  protected:
   // Reads a whole BMP from the stream's current position, which must be the
   // start of the file (the pixel offset counts from there).
-  int ReadStream(FILE* fp);
+  int ReadStream(FILE* fp) override;
 };

@@ -43,6 +43,13 @@ int CImageManager::Load(const char* path) {
   return 0;
 }
 
+int CImageManager::ReadStream(FILE*) { return 0; }
+
+int CImageManager::LoadStream(FILE* fp, const char* name) {
+  std::snprintf(m_fileName, sizeof m_fileName, "%s", name);
+  return ReadStream(fp);
+}
+
 FILE* CImageManager::OpenForReading(const char* path, const char* openMessage) {
   // Only regular files: a texture named after a FIFO or a device would
   // otherwise hang the program or read forever.

@@ -23,6 +23,10 @@ class CImageManager {
 
   // Opens the file only to see that it exists; reads no pixels.
   virtual int Load(const char* path);
+  // Reads the picture from the stream's position, as Load reads a file: for
+  // a texture that is no file of its own (an archive's entry). name stands
+  // for the file in messages. The caller closes the stream.
+  int LoadStream(FILE* fp, const char* name);
   // Copies the red, green and blue of pixel (x, y) into out and returns 1, or
   // returns 0 and leaves out alone when (x, y) is outside the colour plane.
   int GetPixel(int x, int y, unsigned char* out) const;
@@ -53,6 +57,9 @@ class CImageManager {
   void ReleasePlane(unsigned char**& rows, PlaneBlock& block);
 
  protected:
+  // Reads the whole picture from the stream's position; each reader has its
+  // own, and Load is opening the file and this.
+  virtual int ReadStream(FILE* fp);
   // Allocates m_height rows of m_width * channels bytes into rows, which must
   // be m_rgbRows or m_alphaRows and null. The row array starts all null, so a
   // failure half-way leaves a plane that the destructor releases safely. A

@@ -37,5 +37,5 @@ class CJpegManager : public CImageManager {
 
  protected:
   // Reads a whole JPEG from the stream's current position.
-  int ReadStream(FILE* fp);
+  int ReadStream(FILE* fp) override;
 };

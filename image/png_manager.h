@@ -21,7 +21,7 @@ class CPngManager : public CImageManager {
 
  protected:
   // Reads a whole PNG from the stream's current position.
-  int ReadStream(FILE* fp);
+  int ReadStream(FILE* fp) override;
 
  private:
   // The part that libpng may leave by longjmp; it owns no C++ objects.

@@ -82,6 +82,29 @@ int LoadImage(const char* name, CImageManager*& image, int& loaded, int* texture
     loaded = 0;
     return 0;
   }
+  // An archive's own texture comes first; one that cannot be read leaves
+  // the files beside the archive to look at.
+  const std::string entry = FindPackedTexture(name);
+  if (!entry.empty()) {
+    std::string why;
+    const std::string shown = PackedTexturePath(entry);
+    if (FILE* fp = OpenPackedTexture(entry, why)) {
+      delete image;
+      image = kind->create();
+      const bool read = image->LoadStream(fp, shown.c_str()) != -1;
+      std::fclose(fp);
+      if (read) {
+        loaded = 1;
+        return 1;
+      }
+      Diagnose(shown.c_str(), "%s could not be decoded as a %s file", role, kind->extension + 1);
+      delete image;
+      image = nullptr;
+      loaded = 0;
+      return 0;
+    }
+    Diagnose(shown.c_str(), "%s not read from the archive: %s", role, why.c_str());
+  }
   // When nothing else opens, the reader is given the path as written and
   // reports the missing file itself.
   const std::string found = FindTextureFile(name);

@@ -91,11 +91,11 @@ bool SameIgnoringAsciiCase(const std::string& a, const char* b, bool cp932) {
   return i == a.size() && !b[i];
 }
 
-// Resolves each component against the directory it sits in, below root (the
-// current directory when empty), taking an exact entry when there is one and
-// otherwise the first entry equal but for case.
-std::string ResolveIgnoringCase(const Components& parts, bool cp932, const std::string& root) {
-  std::string path = root;
+// Resolves each component against the directory it sits in, from the
+// current directory, taking an exact entry when there is one and otherwise
+// the first entry equal but for case.
+std::string ResolveIgnoringCase(const Components& parts, bool cp932) {
+  std::string path;
   for (const std::string& part : parts) {
     std::string next = path.empty() ? part : path + '/' + part;
     struct stat st;
@@ -179,10 +179,7 @@ Spellings CandidatesOf(const std::string& written) {
   return s;
 }
 
-// Where FindTextureFile looks before the current directory; empty for nowhere.
-std::string g_packedTextureFolder;
-
-std::string Under(const std::string& root, const std::string& path) { return root.empty() ? path : root + '/' + path; }
+PackedTextures g_packed;
 
 bool StaysBelow(const Components& parts) {
   for (const std::string& p : parts)
@@ -190,27 +187,36 @@ bool StaysBelow(const Components& parts) {
   return true;
 }
 
-// The first of the candidates for the name that opens below root; with a
-// root, candidates that would leave it are passed over.
-std::string FindBelow(const std::string& root, const std::string& written) {
-  if (root.empty() && IsRegularFile("Texture/" + written)) return "Texture/" + written;
+// The packed entry named exactly, or else the first equal but for case.
+std::string PackedEntry(const Components& parts, bool cp932) {
+  if (!StaysBelow(parts)) return "";
+  const std::string path = Join(parts);
+  for (const std::string& name : g_packed.names)
+    if (name == path) return name;
+  for (const std::string& name : g_packed.names)
+    if (SameIgnoringAsciiCase(path, name.c_str(), cp932)) return name;
+  return "";
+}
+
+// The first of the candidates for the name that opens as a regular file.
+std::string FindFile(const std::string& written) {
+  if (IsRegularFile("Texture/" + written)) return "Texture/" + written;
 
   const Spellings spellings = CandidatesOf(written);
   const bool cp932 = spellings.cp932;
   const std::vector<Components>& plain = spellings.plain;
   const std::vector<Components>& converted = spellings.converted;
-  const auto allowed = [&root](const Components& parts) { return root.empty() || StaysBelow(parts); };
   for (size_t i = 0; i < plain.size() || i < converted.size(); ++i) {
-    if (i < plain.size() && allowed(plain[i])) {
-      const std::string exact = Under(root, Join(plain[i]));
+    if (i < plain.size()) {
+      const std::string exact = Join(plain[i]);
       if (IsRegularFile(exact)) return exact;
-      const std::string caseless = ResolveIgnoringCase(plain[i], cp932, root);
+      const std::string caseless = ResolveIgnoringCase(plain[i], cp932);
       if (IsRegularFile(caseless)) return caseless;
     }
-    if (i < converted.size() && allowed(converted[i])) {
-      const std::string exactUtf8 = Under(root, Join(converted[i]));
+    if (i < converted.size()) {
+      const std::string exactUtf8 = Join(converted[i]);
       if (IsRegularFile(exactUtf8)) return exactUtf8;
-      const std::string caselessUtf8 = ResolveIgnoringCase(converted[i], false, root);
+      const std::string caselessUtf8 = ResolveIgnoringCase(converted[i], false);
       if (IsRegularFile(caselessUtf8)) return caselessUtf8;
     }
   }
@@ -221,7 +227,33 @@ std::string FindBelow(const std::string& root, const std::string& written) {
 
 void SetTextureNamesUtf8(bool utf8) { g_namesUtf8 = utf8; }
 
-void SetPackedTextureFolder(const std::string& folder) { g_packedTextureFolder = folder; }
+void SetPackedTextures(PackedTextures textures) { g_packed = std::move(textures); }
+
+std::string FindPackedTexture(const char* name) {
+  if (g_packed.names.empty() || !name || !name[0]) return "";
+  const Spellings spellings = CandidatesOf(name);
+  for (size_t i = 0; i < spellings.plain.size() || i < spellings.converted.size(); ++i) {
+    if (i < spellings.plain.size()) {
+      const std::string entry = PackedEntry(spellings.plain[i], spellings.cp932);
+      if (!entry.empty()) return entry;
+    }
+    if (i < spellings.converted.size()) {
+      const std::string entry = PackedEntry(spellings.converted[i], false);
+      if (!entry.empty()) return entry;
+    }
+  }
+  return "";
+}
+
+FILE* OpenPackedTexture(const std::string& name, std::string& reason) {
+  if (!g_packed.open) {
+    reason = "no archive is open";
+    return nullptr;
+  }
+  return g_packed.open(name, reason);
+}
+
+std::string PackedTexturePath(const std::string& name) { return g_packed.archive + "/" + name; }
 
 std::vector<std::string> CandidateFileNames(const char* name) {
   Spellings spellings = CandidatesOf(name ? name : "");
@@ -233,12 +265,7 @@ std::vector<std::string> CandidateFileNames(const char* name) {
 
 std::string FindTextureFile(const char* name) {
   const std::string written = name ? name : "";
-  if (written.empty()) return "";
-  if (!g_packedTextureFolder.empty()) {
-    const std::string packed = FindBelow(g_packedTextureFolder, written);
-    if (!packed.empty()) return packed;
-  }
-  return FindBelow("", written);
+  return written.empty() ? "" : FindFile(written);
 }
 
 std::string FullTexturePath(const std::string& path) {

@@ -1,4 +1,6 @@
 #pragma once
+#include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,11 +25,25 @@ std::string FindTextureFile(const char* name);
 // up as written alone, with no CP932 reading. Off by default.
 void SetTextureNamesUtf8(bool utf8);
 
-// A folder that FindTextureFile searches first, in the same way, as if the
-// model stood in it: where the textures an archive holds were unpacked.
-// Candidates that would lead out of it ("..") are passed over there. An
-// empty folder turns this off.
-void SetPackedTextureFolder(const std::string& folder);
+// The textures an archive holds, which come before any file: the names of
+// its entries (folders separated by '/'), the archive's path, which messages
+// name an entry under as if it were a folder, and how to open an entry as a
+// stream (null, with the reason, when it cannot be read).
+struct PackedTextures {
+  std::vector<std::string> names;
+  std::string archive;
+  std::function<FILE*(const std::string& name, std::string& reason)> open;
+};
+// Replaces them; an empty set turns them off.
+void SetPackedTextures(PackedTextures textures);
+// The entry among them that the name refers to, matched as FindTextureFile
+// matches files, as if the entries lay in the model's folder; candidates
+// with "." or ".." are passed over. Empty when none matches.
+std::string FindPackedTexture(const char* name);
+// The entry as a stream at its start, or null with the reason.
+FILE* OpenPackedTexture(const std::string& name, std::string& reason);
+// "ARCHIVE/ENTRY", how messages name it.
+std::string PackedTexturePath(const std::string& name);
 // The file names (no folders) that the name may refer to: the last
 // components of its candidates, to be compared ignoring case.
 std::vector<std::string> CandidateFileNames(const char* name);

@@ -35,5 +35,5 @@ class CTgaManager : public CImageManager {
  protected:
   // Reads a whole TGA from the stream's current position; the stream entry
   // exists so that in-memory streams can be decoded too.
-  int ReadStream(FILE* fp);
+  int ReadStream(FILE* fp) override;
 };

@@ -7,14 +7,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <vector>
+#include <set>
 
 #include "base/regular_file.h"
+#include "model/entry_stream.h"
 
 namespace {
 
-constexpr std::size_t kChunkBytes = 64 << 10;
 constexpr std::size_t kMaxEntryName = 200;
 
 bool EndsWithIgnoringCase(const std::string& name, const char* ending) {
@@ -35,8 +34,8 @@ std::string Printable(const std::string& name) {
   return out;
 }
 
-// A name that stays inside the folder it is unpacked into: relative, with
-// no empty, "." or ".." component, and not a folder itself.
+// A name that stays inside the archive as a folder would: relative, with no
+// empty, "." or ".." component, and not a folder itself.
 bool StaysInside(const std::string& name) {
   if (name.empty() || name.size() > kMaxEntryName || name.front() == '/' || name.back() == '/') return false;
   std::size_t start = 0;
@@ -90,8 +89,8 @@ ModelArchive::~ModelArchive() {
 }
 
 // The size an entry declares, when it is within the bounds: at most
-// kMaxInflatedBytes, and no more than its compressed bytes can give, so that
-// a small archive never costs a large buffer.
+// kMaxInflatedBytes, and in proportion to its compressed bytes, so that a
+// small archive never costs a large document.
 bool ModelArchive::Inflatable(unsigned long long index, unsigned long long& size, std::string& reason) {
   zip_stat_t st;
   constexpr zip_uint64_t kNeeded = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_ENCRYPTION_METHOD;
@@ -107,53 +106,24 @@ bool ModelArchive::Inflatable(unsigned long long index, unsigned long long& size
     reason = "is compressed by method " + std::to_string(st.comp_method) + "; only stored and deflated entries are read";
     return false;
   }
-  const unsigned long long ratio = st.comp_method == ZIP_CM_STORE ? 1 : kMaxDeflateRatio;
   if (st.size > kMaxInflatedBytes) {
     reason = "inflates to " + std::to_string(st.size) + " bytes, more than the 1 GiB that is read";
     return false;
   }
-  if (st.size > std::min<unsigned long long>(st.comp_size, m_bytes) * ratio) {
+  const unsigned long long compressed = std::min<unsigned long long>(st.comp_size, m_bytes);
+  const unsigned long long ratio = st.comp_method == ZIP_CM_STORE ? 1 : kMaxDeflateRatio;
+  if (st.size > compressed * ratio) {
     reason = "declares " + std::to_string(st.size) + " bytes from " + std::to_string(st.comp_size) +
              " compressed, more than they can give: the archive is damaged";
     return false;
   }
-  size = st.size;
-  return true;
-}
-
-// Inflates the entry, handing each piece to write(data, bytes); stops with a
-// reason as soon as it gives more than the size it declared.
-template <typename Write>
-bool ModelArchive::Inflate(unsigned long long index, unsigned long long size, Write&& write, std::string& reason) {
-  zip_file_t* file = zip_fopen_index(m_zip, index, 0);
-  if (!file) {
-    reason = std::string("cannot be inflated: ") + zip_strerror(m_zip);
+  if (st.size > kAlwaysInflatableBytes && st.size > compressed * kMaxInflateRatio) {
+    reason = "would inflate " + std::to_string(compressed) + " compressed bytes to " + std::to_string(st.size) +
+             ", more than the 64 times its size an entry may (real archives inflate less than 10 times)";
     return false;
   }
-  std::vector<char> chunk(kChunkBytes);
-  unsigned long long total = 0;
-  bool ok = true;
-  for (;;) {
-    const zip_int64_t got = zip_fread(file, chunk.data(), chunk.size());
-    if (got < 0) {
-      reason = std::string("cannot be inflated: ") + zip_file_strerror(file);
-      ok = false;
-    } else if (got > 0 && static_cast<unsigned long long>(got) > size - total) {
-      reason = "inflates to more than the " + std::to_string(size) + " bytes it declares: the archive is damaged";
-      ok = false;
-    } else if (got > 0 && !write(chunk.data(), static_cast<std::size_t>(got))) {
-      reason = std::string("cannot be unpacked: ") + std::strerror(errno);
-      ok = false;
-    }
-    if (!ok || got == 0) break;
-    total += static_cast<unsigned long long>(got);
-  }
-  if (ok && total != size) {
-    reason = "inflates to fewer than the " + std::to_string(size) + " bytes it declares: the archive is damaged";
-    ok = false;
-  }
-  zip_fclose(file);
-  return ok;
+  size = st.size;
+  return true;
 }
 
 FILE* ModelArchive::OpenDocument(std::string& reason) {
@@ -173,7 +143,8 @@ FILE* ModelArchive::OpenDocument(std::string& reason) {
 }
 
 FILE* ModelArchive::OpenEntry(const char* name, std::string& reason) {
-  const zip_int64_t index = zip_name_locate(m_zip, name, ZIP_FL_NOCASE | ZIP_FL_ENC_RAW);
+  zip_int64_t index = zip_name_locate(m_zip, name, ZIP_FL_ENC_RAW);
+  if (index < 0) index = zip_name_locate(m_zip, name, ZIP_FL_NOCASE | ZIP_FL_ENC_RAW);
   if (index < 0) {
     reason = std::string("the archive holds no ") + name;
     return nullptr;
@@ -183,58 +154,29 @@ FILE* ModelArchive::OpenEntry(const char* name, std::string& reason) {
 
 FILE* ModelArchive::OpenIndex(unsigned long long index, std::string& reason) {
   const char* name = zip_get_name(m_zip, index, ZIP_FL_ENC_RAW);
-  const std::string prefix = "the " + std::string(EndsWithIgnoringCase(name ? name : "", ".mqo") ? "document" : "entry") +
-                             " " + Printable(name ? name : "") + " ";
+  const std::string what = "the " + std::string(EndsWithIgnoringCase(name ? name : "", ".mqo") ? "document" : "entry") +
+                           " " + Printable(name ? name : "");
   unsigned long long size = 0;
   std::string why;
   if (!Inflatable(index, size, why)) {
-    reason = prefix + why;
+    reason = what + " " + why;
     return nullptr;
   }
-  // The stream owns its buffer (fclose frees it); an empty one is refused.
-  FILE* stream = fmemopen(nullptr, std::max<unsigned long long>(size, 1), "w+");
-  if (!stream) {
-    reason = prefix + "cannot be held in memory: " + std::strerror(errno);
-    return nullptr;
-  }
-  const auto append = [stream](const char* data, std::size_t bytes) {
-    return std::fwrite(data, 1, bytes, stream) == bytes;
-  };
-  if (!Inflate(index, size, append, why) || std::fflush(stream) != 0) {
-    std::fclose(stream);
-    reason = prefix + why;
-    return nullptr;
-  }
-  std::rewind(stream);
+  FILE* stream = OpenEntryStream(m_zip, index, size, what, &m_failure);
+  if (!stream) reason = m_failure;
   return stream;
 }
 
-int ModelArchive::Extract(const std::function<bool(const std::string& fileName)>& wanted, const std::string& folder,
-                          unsigned long long maxBytes, int maxFiles) {
-  int written = 0;
+std::vector<std::string> ModelArchive::EntryNames(const std::function<bool(const std::string& fileName)>& wanted,
+                                                  std::size_t maxCount) const {
+  std::vector<std::string> names;
+  std::set<std::string> seen;
   const zip_int64_t count = zip_get_num_entries(m_zip, 0);
-  for (zip_int64_t i = 0; i < count && written < maxFiles; ++i) {
-    const zip_uint64_t index = static_cast<zip_uint64_t>(i);
-    const char* raw = zip_get_name(m_zip, index, ZIP_FL_ENC_RAW);
+  for (zip_int64_t i = 0; i < count && names.size() < maxCount; ++i) {
+    const char* raw = zip_get_name(m_zip, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
     const std::string name = raw ? raw : "";
-    if (!StaysInside(name) || !wanted(name.substr(name.find_last_of('/') + 1))) continue;
-    unsigned long long size = 0;
-    std::string why;
-    if (!Inflatable(index, size, why) || size > maxBytes) continue;
-    const std::filesystem::path target = std::filesystem::path(folder) / name;
-    std::error_code error;
-    std::filesystem::create_directories(target.parent_path(), error);
-    // "x": a name the archive holds twice keeps its first entry.
-    FILE* out = error ? nullptr : std::fopen(target.c_str(), "wbx");
-    if (!out) continue;
-    const auto append = [out](const char* data, std::size_t bytes) { return std::fwrite(data, 1, bytes, out) == bytes; };
-    const bool unpacked = Inflate(index, size, append, why);
-    if (std::fclose(out) != 0 || !unpacked) {
-      std::filesystem::remove(target, error);
-      continue;
-    }
-    maxBytes -= size;
-    ++written;
+    if (StaysInside(name) && wanted(name.substr(name.find_last_of('/') + 1)) && seen.insert(name).second)
+      names.push_back(name);
   }
-  return written;
+  return names;
 }

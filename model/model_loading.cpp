@@ -6,10 +6,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <optional>
+#include <memory>
 #include <set>
 #include <string>
 
+#include "base/available_memory.h"
 #include "base/diagnostics.h"
 #include "base/regular_file.h"
 #include "image/texture_lookup.h"
@@ -21,6 +22,7 @@ LoaderMQO* g_loader = nullptr;
 ObjectMQO g_objects[kMaxModelSlots];
 MaterialMQO g_materials[kMaxModelSlots];
 bool g_newerFormats = false;
+MemoryBudget g_memoryBudget;
 
 namespace {
 
@@ -30,6 +32,8 @@ const char* ResultMessage(int result) {
     case -2: return "EOF\n";
     case -3: return "Header Error\n";
     case -4: return "Format Error\n";
+    // Such a document said "Error" before memory had its own code.
+    case kOutOfMemory: return "Error\n";
     default: return nullptr;
   }
 }
@@ -56,20 +60,22 @@ std::string DeclaredFormat(FILE* fp) {
   return format;
 }
 
-// The textures an archive holds are unpacked, at most this many bytes and
-// files in all, into a private folder that is removed at exit.
-constexpr unsigned long long kMaxPackedTextureBytes = 256ull << 20;
-constexpr int kMaxPackedTextureFiles = 4 * kMaxModelSlots;
-char g_packedFolder[4096] = "";
+// The archive of the model shown, open while its textures may be read.
+std::unique_ptr<ModelArchive> g_archive;
+// Entries the lookup may take, at most (four for each material slot).
+constexpr std::size_t kMaxPackedTextures = 4 * kMaxModelSlots;
 
-// Unpacks the archive's entries that the materials may name, so that the
-// texture lookup finds them before any file beside the archive.
-void UnpackTextures(ModelArchive& archive, const char* path) {
-  static const bool removedAtExit = std::atexit(RemovePackedFolder) == 0;
-  (void)removedAtExit;
+void CloseArchive() {
+  SetPackedTextures({});
+  g_archive.reset();
+}
+
+// Hands the texture lookup the archive's entries that the materials may
+// name; the archive stays open until the next model.
+void OfferPackedTextures(std::unique_ptr<ModelArchive> archive, const char* path) {
   // Letter case is dropped from ASCII bytes alone, on both sides: a second
-  // byte of a CP932 character may then match too widely, which only unpacks
-  // a file that the lookup will not take.
+  // byte of a CP932 character may then match too widely, which only offers
+  // an entry that the lookup will not take.
   const auto lower = [](std::string name) {
     for (char& c : name)
       if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
@@ -82,29 +88,68 @@ void UnpackTextures(ModelArchive& archive, const char* path) {
       for (const std::string& file : CandidateFileNames(name)) named.insert(lower(file));
   if (named.empty()) return;
   const auto wanted = [&](const std::string& fileName) { return named.count(lower(fileName)) > 0; };
-  const char* tmp = std::getenv("TMPDIR");
-  std::snprintf(g_packedFolder, sizeof g_packedFolder, "%s/lumenspin-XXXXXX", tmp && tmp[0] == '/' ? tmp : "/tmp");
-  if (!mkdtemp(g_packedFolder)) {
-    Diagnose(path, "the archive's textures cannot be unpacked: %s", std::strerror(errno));
-    g_packedFolder[0] = '\0';
-  } else if (archive.Extract(wanted, g_packedFolder, kMaxPackedTextureBytes, kMaxPackedTextureFiles) > 0) {
-    SetPackedTextureFolder(g_packedFolder);
-  } else {
-    RemovePackedFolder();
+  PackedTextures packed;
+  packed.names = archive->EntryNames(wanted, kMaxPackedTextures);
+  if (packed.names.empty()) return;
+  std::error_code error;
+  packed.archive = std::filesystem::absolute(path, error).string();
+  g_archive = std::move(archive);
+  packed.open = [](const std::string& name, std::string& reason) { return g_archive->OpenEntry(name.c_str(), reason); };
+  SetPackedTextures(std::move(packed));
+}
+
+// Runs a new reader, kept in g_loader, over the stream.
+int RunReader(FILE* fp) {
+  g_loader = new LoaderMQO(DocumentMQO(), fp);
+  g_loader->SetNewerFormats(g_newerFormats);
+  g_loader->SetMemoryBudget(g_memoryBudget.bytes > 0 ? g_memoryBudget : ViewerMemoryBudget());
+  return g_loader->Load();
+}
+
+// Copies the document read into the tables, or prints the reader's message.
+int TakeDocument(int result) {
+  if (result == 0) {
+    // One copy of the document; its lists are shared with the reader's until
+    // a slot is changed, so the tables cost no second copy of the geometry.
+    const DocumentMQO document = g_loader->GetDocument();
+    if (document.numObjects > kMaxModelSlots) std::printf("This program can't load over 256 objects\n");
+    const int objectCount = std::min(document.numObjects, kMaxModelSlots);
+    for (int i = 0; i < objectCount; ++i) g_objects[i] = document.objects[i];
+    const int materialCount = std::min(document.numMaterials, kMaxModelSlots);
+    for (int i = 0; i < materialCount; ++i) g_materials[i] = document.materials[i];
+  } else if (const char* message = ResultMessage(result)) {
+    std::printf("%s", message);
   }
+  return result;
+}
+
+// Why a document is refused for its memory, with what it holds.
+std::string MemoryReason() {
+  char reason[300];
+  const long long faces = g_loader->KeptFaces(), vertices = g_loader->KeptVertices();
+  if (g_loader->OverBudget()) {
+    const MemoryBudget budget = g_loader->Budget();
+    std::snprintf(reason, sizeof reason,
+                  "out of memory: more than %lld faces and %lld vertices, which would take more than the %lld MiB "
+                  "a model may have here",
+                  faces, vertices, budget.bytes >> 20);
+  } else {
+    std::snprintf(reason, sizeof reason, "out of memory after %lld faces and %lld vertices", faces, vertices);
+  }
+  return reason;
 }
 
 }  // namespace
 
-void RemovePackedFolder() {
-  std::error_code error;
-  if (g_packedFolder[0] != '\0') std::filesystem::remove_all(g_packedFolder, error);
-  g_packedFolder[0] = '\0';
-  SetPackedTextureFolder("");
+MemoryBudget ViewerMemoryBudget() {
+  // At least a byte: a budget of 0 would set no bound at all.
+  return MemoryBudget{std::max(1LL, AvailableMemoryBytes() / 2), kViewerBytesPerFace, kViewerBytesPerVertex};
 }
 
 std::string ReadFailureReason(int result, FILE* fp) {
   char reason[200];
+  if (result == kOutOfMemory && g_loader)
+    return "not read (reader code -5): " + MemoryReason();
   if (result == -4)
     std::snprintf(reason, sizeof reason, "not read (reader code -4): the file declares \"%s\"; only %s documents are read",
                   DeclaredFormat(fp).c_str(),
@@ -144,12 +189,12 @@ void NoteDocument(const char* path, const DocumentMQO& document) {
 }  // namespace
 
 bool ReadModelFile(const char* path, bool regularOnly, int& result, std::string& reason) {
-  RemovePackedFolder();  // of an earlier model
+  CloseArchive();  // of an earlier model
   SetTextureNamesUtf8(false);
-  std::optional<ModelArchive> archive;
+  std::unique_ptr<ModelArchive> archive;
   FILE* fp = nullptr;
   if (g_newerFormats && IsArchiveName(path)) {
-    archive.emplace(path);
+    archive = std::make_unique<ModelArchive>(path);
     fp = archive->IsOpen() ? archive->OpenDocument(reason) : nullptr;
     if (!archive->IsOpen()) reason = archive->Failure();
   } else {
@@ -157,29 +202,20 @@ bool ReadModelFile(const char* path, bool regularOnly, int& result, std::string&
     if (!fp) reason = errno == EINVAL ? "not a regular file" : std::strerror(errno);
   }
   if (!fp) return false;
-  result = LoadModelFromStream(fp);
+  result = RunReader(fp);
+  // An archive found damaged while it was read is one that cannot be
+  // opened, whatever the reader made of the part it got.
+  if (archive && std::ferror(fp)) {
+    reason = archive->Failure();
+    std::fclose(fp);
+    return false;
+  }
+  TakeDocument(result);
   if (result != 0) reason = ReadFailureReason(result, fp);
   if (result == 0) NoteDocument(path, g_loader->document);
   std::fclose(fp);
-  if (result == 0 && archive) UnpackTextures(*archive, path);
+  if (result == 0 && archive) OfferPackedTextures(std::move(archive), path);
   return true;
 }
 
-int LoadModelFromStream(FILE* fp) {
-  g_loader = new LoaderMQO(DocumentMQO(), fp);
-  g_loader->SetNewerFormats(g_newerFormats);
-  const int result = g_loader->Load();
-  if (result == 0) {
-    // One copy of the document; its lists are shared with the reader's until
-    // a slot is changed, so the tables cost no second copy of the geometry.
-    const DocumentMQO document = g_loader->GetDocument();
-    if (document.numObjects > kMaxModelSlots) std::printf("This program can't load over 256 objects\n");
-    const int objectCount = std::min(document.numObjects, kMaxModelSlots);
-    for (int i = 0; i < objectCount; ++i) g_objects[i] = document.objects[i];
-    const int materialCount = std::min(document.numMaterials, kMaxModelSlots);
-    for (int i = 0; i < materialCount; ++i) g_materials[i] = document.materials[i];
-  } else if (const char* message = ResultMessage(result)) {
-    std::printf("%s", message);
-  }
-  return result;
-}
+int LoadModelFromStream(FILE* fp) { return TakeDocument(RunReader(fp)); }

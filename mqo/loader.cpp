@@ -1,6 +1,8 @@
 #include "mqo/loader.h"
 
+#include <algorithm>
 #include <cstring>
+#include <limits>
 #include <new>
 
 #include "mqo/name_copy.h"
@@ -31,6 +33,8 @@ int LoaderMQO::LoadInBlocks(std::size_t blockBytes) {
   codePage_ = DefaultCodePage();
   namesConverted_ = false;
   namesRead_ = false;
+  spent_ = keptFaces_ = keptVertices_ = 0;
+  overBudget_ = false;
   separator->SetLeadBytes(codePage_.lead, false);
   const long start = std::ftell(file);
   if (start >= 0 && std::fseek(file, 0, SEEK_END) == 0) {
@@ -47,13 +51,19 @@ int LoaderMQO::LoadInBlocks(std::size_t blockBytes) {
     code = raised;
   } catch (const std::bad_alloc&) {
     // A document too big for the memory left is a failed read, not a crash.
-    code = -1;
+    code = kOutOfMemory;
   }
   lines_.End();
   return code;
 }
 
 DocumentMQO LoaderMQO::GetDocument() const { return document; }
+
+long long LoaderMQO::Affordable(long long perRecord) const {
+  if (budget_.bytes <= 0 || perRecord <= 0) return std::numeric_limits<long long>::max();
+  return std::max(0LL, (budget_.bytes - spent_) / perRecord);
+}
+
 
 int LoaderMQO::ReadLine() {
   char* begin;

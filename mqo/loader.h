@@ -2,8 +2,9 @@
 // Reads one Metasequoia text document from an open stream.
 // Load() returns 0 on success, -1 for a malformed document, -2 when the file
 // ends inside a chunk, -3 for a bad first header line, -4 for a bad second
-// one. Safe on untrusted input: it never reads or writes out of bounds and
-// never reserves more memory than the bytes left in the file can justify.
+// one, kOutOfMemory when the document needs more memory than it may have.
+// Safe on untrusted input: it never reads or writes out of bounds and never
+// reserves more memory than the bytes left in the file can justify.
 // The stream is borrowed: the caller opens it ("rb") and closes it.
 
 #include <cstddef>
@@ -20,6 +21,23 @@
 // and a face naming a later one is drawn without material either way; no
 // real model comes near this many.
 constexpr int kMaxMaterialRecords = 4096;
+
+// The result of a document that would pass the memory budget, or that ran
+// the process out of memory while it was read.
+constexpr int kOutOfMemory = -5;
+
+// What the document's vertices and faces may cost, as the program that reads
+// it counts them: perFace bytes for each face record kept (a face of many
+// corners keeps one per triangle), perVertex for each vertex, at most bytes
+// in all (0: no bound). The program's own costs of each record belong in
+// them. A list whose count the document understated may take three times
+// its records for a moment while it grows: a budget without that much room
+// may still see an allocation fail, which gives kOutOfMemory too.
+struct MemoryBudget {
+  long long bytes = 0;
+  long long perFace = 0;
+  long long perVertex = 0;
+};
 
 class LoaderMQO {
  public:
@@ -52,6 +70,17 @@ class LoaderMQO {
   // larger face it keeps the first four corners.
   void SetNewerFormats(bool accept) { newerFormats_ = accept; }
   bool NewerFormats() const { return newerFormats_; }
+
+  // No reservation passes the budget, and a document that would is refused
+  // with kOutOfMemory before the record past it is kept. None by default.
+  void SetMemoryBudget(const MemoryBudget& budget) { budget_ = budget; }
+  const MemoryBudget& Budget() const { return budget_; }
+  // What the last Load kept in all objects, also of a refused document.
+  long long KeptFaces() const { return keptFaces_; }
+  long long KeptVertices() const { return keptVertices_; }
+  // Whether its kOutOfMemory came from the budget (otherwise from an
+  // allocation that failed).
+  bool OverBudget() const { return overBudget_; }
 
   // The chunk readers; a failure is raised as an int result code.
   bool ReadHeader();
@@ -96,9 +125,18 @@ class LoaderMQO {
   int ReadFaceGroups(long long n, int tokenCount);
   void AddFaces(ObjectMQO& object, int material);
   void ReadBVertexData(ObjectMQO& object, int n);
+  // Adds the record to the object within the budget; raises kOutOfMemory past it.
+  void KeepVertex(ObjectMQO& object, const VertexMQO& vertex);
+  void KeepFace(ObjectMQO& object, const FaceMQO& face);
+  // How many more records of perRecord bytes the budget has room for.
+  long long Affordable(long long perRecord) const;
   void UseCodePage(const char* value);
 
   long fileSize_ = -1;  // measured once by Load
+  MemoryBudget budget_;
+  long long spent_ = 0;  // of the budget, by the records kept
+  long long keptFaces_ = 0, keptVertices_ = 0;
+  bool overBudget_ = false;
   bool newerFormats_ = false;
   bool newerDocument_ = false;  // the document being read is a Ver 1.1 or later one
   CodePageMQO codePage_;        // of the names; CP932 unless the document names another
@@ -116,3 +154,22 @@ class LoaderMQO {
   std::vector<VertexMQO> outline_;
   PolygonSplitter splitter_;
 };
+
+// Inline: one comparison a record, in the loops that fill the lists.
+inline void LoaderMQO::KeepVertex(ObjectMQO& object, const VertexMQO& vertex) {
+  if (budget_.bytes > 0 && (spent_ += budget_.perVertex) > budget_.bytes) {
+    overBudget_ = true;
+    throw kOutOfMemory;
+  }
+  ++keptVertices_;
+  object.AddVertex(vertex);
+}
+
+inline void LoaderMQO::KeepFace(ObjectMQO& object, const FaceMQO& face) {
+  if (budget_.bytes > 0 && (spent_ += budget_.perFace) > budget_.bytes) {
+    overBudget_ = true;
+    throw kOutOfMemory;
+  }
+  ++keptFaces_;
+  object.AddFace(face);
+}

@@ -72,7 +72,8 @@ bool LoaderMQO::ReadObjectChunk(ObjectMQO& object) {
     const bool opens = s.IsToken(a - 1, "{");
     if (s.IsKeyword("vertex", 3)) {
       if (!opens) return false;
-      ReserveFor(object.vertices, s.GetInt(1), BytesLeft(), kMinVertexLine);
+      ReserveFor(object.vertices, std::min<long long>(s.GetInt(1), Affordable(budget_.perVertex)), BytesLeft(),
+                 kMinVertexLine);
       ReadVertexChunk(object);
       TrimExcess(object.vertices);
     } else if (s.IsKeyword("vertexattr", 2)) {
@@ -83,7 +84,8 @@ bool LoaderMQO::ReadObjectChunk(ObjectMQO& object) {
       if (!ReadBVertexChunk(object)) return false;
     } else if (s.IsKeyword("face", 2)) {
       if (!opens) return false;
-      ReserveFor(object.faces, s.GetInt(1), BytesLeft(), kMinFaceLine);
+      ReserveFor(object.faces, std::min<long long>(s.GetInt(1), Affordable(budget_.perFace)), BytesLeft(),
+                 kMinFaceLine);
       ReadFaceChunk(object);
       TrimExcess(object.faces);
     } else {
@@ -98,7 +100,7 @@ bool LoaderMQO::ReadVertexChunk(ObjectMQO& object) {
   for (;;) {
     VertexMQO v;
     if (ReadPlainVertex(v)) {
-      object.AddVertex(v);
+      KeepVertex(object, v);
       continue;
     }
     const int a = NextLine();
@@ -107,7 +109,7 @@ bool LoaderMQO::ReadVertexChunk(ObjectMQO& object) {
     v.x = s.GetFloat(0);
     v.y = s.GetFloat(1);
     v.z = s.GetFloat(2);
-    object.AddVertex(v);
+    KeepVertex(object, v);
   }
 }
 
@@ -167,7 +169,7 @@ bool LoaderMQO::ReadBVertexChunk(ObjectMQO& object) {
 void LoaderMQO::ReadBVertexData(ObjectMQO& object, int n) {
   if (n <= 0) return;
   if (!lines_.HandBack()) throw -1;
-  ReserveFor(object.vertices, n, BytesLeft(), kBVertexBytes);
+  ReserveFor(object.vertices, std::min<long long>(n, Affordable(budget_.perVertex)), BytesLeft(), kBVertexBytes);
   constexpr int kBatch = 1024;
   unsigned char bytes[kBatch * kBVertexBytes];
   for (int done = 0; done < n;) {
@@ -178,7 +180,7 @@ void LoaderMQO::ReadBVertexData(ObjectMQO& object, int n) {
       v.x = LittleEndianFloat(bytes + i * kBVertexBytes);
       v.y = LittleEndianFloat(bytes + i * kBVertexBytes + 4);
       v.z = LittleEndianFloat(bytes + i * kBVertexBytes + 8);
-      object.AddVertex(v);
+      KeepVertex(object, v);
     }
     if (got != static_cast<std::size_t>(want)) throw -2;
     done += want;
@@ -189,7 +191,7 @@ bool LoaderMQO::ReadFaceChunk(ObjectMQO& object) {
   for (;;) {
     FaceMQO face;
     if (ReadPlainFace(face)) {
-      object.AddFace(face);
+      KeepFace(object, face);
       continue;
     }
     const int a = NextLine();
@@ -281,7 +283,7 @@ void LoaderMQO::AddFaces(ObjectMQO& object, int material) {
       face.uv[k][1] = c.uv[1];
       face.vertexColor[k] = c.color;
     }
-    object.AddFace(face);
+    KeepFace(object, face);
   };
   static constexpr int kFirstFour[4] = {0, 1, 2, 3};
   outline_.clear();

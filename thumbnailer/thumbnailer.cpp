@@ -28,6 +28,10 @@ namespace {
 // documents and archives (.mqoz) too.
 bool ReadModel(const char* input, std::string& reason) {
   g_newerFormats = true;
+  // The reader refuses a document that could not be drawn under the
+  // address-space bound before it takes the memory, rather than failing an
+  // allocation part way.
+  g_memoryBudget = MemoryBudget{DrawingBudget(), kBytesPerDrawnFace, kBytesPerDrawnVertex};
   int result = 0;
   return ReadModelFile(input, true, result, reason) && result == 0;
 }
@@ -61,9 +65,6 @@ bool RenderThumbnail(const ThumbnailView& view, const char* output, int size, st
   // faces are drawn directly.
   InitDrawingState();
   LoadMaterialTextures();
-  // An archive's textures are in OpenGL now: their unpacked files go at
-  // once, so that a kill while drawing leaves nothing in the temporary folder.
-  RemovePackedFolder();
   // Without some of its textures the drawing would lack the model's own
   // colours, which the document's picture shows.
   if (!view.embedded.rgb.empty() && SomeTextureMissing())

@@ -49,17 +49,31 @@ TEST_F(Lookup, LastComponentPrefersTheTextureFolder) {
   EXPECT_EQ(FindTextureFile("D:\\models\\check.png"), "Texture/check.png");
 }
 
-TEST_F(Lookup, UnpackedFolderComesFirstAndIsNeverLeft) {
-  Touch("check.png");
-  Touch("packed/Texture/CHECK.PNG");
-  Touch("outside.png");
-  SetPackedTextureFolder("packed");
-  EXPECT_EQ(FindTextureFile("C:\\img\\check.png"), "packed/Texture/CHECK.PNG");
-  // From the unpacked folder ".." would lead to "outside.png" here; only the
-  // model's own folder may be left that way.
-  EXPECT_EQ(FindTextureFile("..\\outside.png"), "outside.png");
-  SetPackedTextureFolder("");
-  EXPECT_EQ(FindTextureFile("check.png"), "check.png");
+TEST_F(Lookup, ArchiveEntriesComeFirstAndAreNeverLeft) {
+  Touch("check.tga");
+  Touch("outside.tga");
+  // The entry a name refers to is read from the archive's stream, never
+  // from a file.
+  const Bytes picture = Tga(3, 1, 1, 8, {7});
+  PackedTextures packed;
+  packed.names = {"Texture/CHECK.TGA", "../outside.tga"};
+  packed.archive = "/models/m.mqoz";
+  packed.open = [&picture](const std::string&, std::string&) {
+    return fmemopen(const_cast<unsigned char*>(picture.data()), picture.size(), "rb");
+  };
+  SetPackedTextures(packed);
+  EXPECT_EQ(FindPackedTexture("C:\\img\\check.tga"), "Texture/CHECK.TGA");
+  // No entry is taken by a name that leaves the archive's root, whatever
+  // the archive calls its entries; only the model's own folder may be left.
+  EXPECT_EQ(FindPackedTexture("..\\outside.tga"), "");
+  EXPECT_EQ(FindTextureFile("..\\outside.tga"), "outside.tga");
+  MaterialMQO m;
+  std::strcpy(m.textureName, "check.tga");
+  EXPECT_EQ(m.LoadTexture(), 1);
+  EXPECT_STREQ(m.textureImage->m_fileName, "/models/m.mqoz/Texture/CHECK.TGA");
+  EXPECT_EQ(m.textureImage->m_alphaRows[0][0], 7);
+  SetPackedTextures({});
+  EXPECT_EQ(FindPackedTexture("check.tga"), "");
 }
 
 TEST_F(Lookup, DirectoriesAreNotTextures) {

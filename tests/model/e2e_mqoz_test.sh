@@ -4,15 +4,17 @@
 # --newer, and zipped into a .mqoz beside its textures gives the same
 # picture; without --newer the viewer still says "Format Error", and reads
 # a .mqoz as any file. A texture the archive holds comes before the one
-# beside it. Archives that are not ZIP files, hold no document or two, or
-# would inflate far beyond their size are refused at once with one line.
+# beside it, and nothing is left in the temporary folder, however a run
+# ends. Archives that are not ZIP files, hold no document or two, or would
+# inflate far beyond their size or what real archives do are refused at
+# once with one line; a large document streams out in little memory.
 #   e2e_mqoz_test.sh VIEWER THUMBNAILER CORPUS_DIR LSAN_SUPPRESSIONS
 set -u
 viewer=$1 thumbnailer=$2 corpus=$3
 export E2E_LSAN_SUPPRESSIONS=$4
 . "$(dirname "$0")/../app/e2e_lib.sh"
 e2e_init
-# Where the programs unpack an archive's textures; nothing may stay there.
+# The programs' temporary folder: nothing may be made or left there.
 export TMPDIR=$E2E_TMP/tmp/inner
 mkdir -p "$TMPDIR"
 export LSAN_OPTIONS="suppressions=$E2E_LSAN_SUPPRESSIONS:print_suppressions=0"
@@ -140,7 +142,7 @@ cmp -s "$pages/empty.png" "$pages/bare.png" ||
   e2e_fail "an empty thumbnail.jpg was not passed over"
 
 # Broken archives: one line naming the file, no picture; the viewer as for a
-# file it cannot open. An entry named "../escape.png" is never unpacked.
+# file it cannot open. An entry named "../escape.png" is never taken.
 bad=$E2E_TMP/bad
 mkdir -p "$bad"
 echo "not a zip" >"$bad/text.mqoz"
@@ -166,13 +168,20 @@ b = bytearray(open(bad + '/lying.mqoz', 'rb').read())
 struct.pack_into('<I', b, 22, 4096)
 struct.pack_into('<I', b, b.find(b'PK\x01\x02') + 24, 4096)
 open(bad + '/lying.mqoz', 'wb').write(b)
+# 15 MiB of face lines in some 30 KB, denser than any real archive.
+with zipfile.ZipFile(bad + '/dense.mqoz', 'w', zipfile.ZIP_DEFLATED, compresslevel=9) as z:
+    z.writestr('dense.mqo', doc + b'Object "o" {\n vertex 4 {\n  0 0 0\n  1 0 0\n  1 1 0\n  0 1 0\n }\n face 1 {\n' +
+               b'  4 V(0 1 2 3)\n' * (1 << 20) + b' }\n}\n')
+# 64 MiB of blank lines, stored: read as it streams out, never held whole.
+with zipfile.ZipFile(bad + '/blank.mqoz', 'w') as z:
+    z.writestr('blank.mqo', doc + bytes(64 << 20).replace(b'\0', b'\n'))
 with zipfile.ZipFile(bad + '/escape.mqoz', 'w') as z:
     z.writestr('model.mqo', doc + b'Material 1 {\n "m" tex("escape.png")\n}\n'
                b'Object "o" {\n vertex 3 {\n  0 0 0\n  1 0 0\n  0 1 0\n }\n'
                b' face 1 {\n  3 V(0 1 2) M(0)\n }\n}\nEof\n')
     z.writestr('../escape.png', b'x')
 EOF
-for archive in text none two bomb lying; do
+for archive in text none two bomb lying dense; do
   start=$(date +%s)
   run "$thumbnailer" "$bad/$archive.mqoz" "$bad/out.png"
   [ "$status" = 1 ] && [ "$(wc -l <"$E2E_ERR")" = 1 ] && grep -qF "$bad/$archive.mqoz" "$E2E_ERR" ||
@@ -182,8 +191,20 @@ for archive in text none two bomb lying; do
   [ "$status" = 255 ] && [ "$(tail -n 1 "$E2E_OUT")" = "Can't open mqo file. [enter]" ] ||
     e2e_fail "$archive.mqoz: the viewer did not refuse to open it (status $status)"
   [ $(($(date +%s) - start)) -le 20 ] || e2e_fail "$archive.mqoz: refused too slowly"
+  case $archive in
+    lying) grep -q "more than the 4096 bytes it declares" "$E2E_ERR" || e2e_fail "the lying archive was read past its size" ;;
+    dense) grep -q "more than the 64 times" "$E2E_ERR" || e2e_fail "the dense archive was not refused for its ratio" ;;
+  esac
 done
-grep -q "more than the 4096 bytes it declares" "$E2E_ERR" || e2e_fail "the lying archive was read past its size"
+peak() {  # peak ARCHIVE: the thumbnailer's peak resident KiB on it
+  run /usr/bin/time -o "$bad/peak" -f %M "$thumbnailer" "$1" "$bad/out.png"
+  grep -q "no face to draw" "$E2E_ERR" || e2e_fail "$1 was not read to its end"
+  tail -n 1 "$bad/peak"
+}
+(cd "$bad" && printf 'Metasequoia Document\nFormat Text Ver 1.0\n' >small.mqo && zip -q small.mqoz small.mqo)
+small=$(peak "$bad/small.mqoz") blank=$(peak "$bad/blank.mqoz")
+[ "$blank" -lt $((small + (32 << 10))) ] ||
+  e2e_fail "64 MiB of blank lines in an archive peaked at $blank KiB, a bare document at $small KiB"
 printf 'Metasequoia Document\nFormat Text Ver 2.0\n' >"$bad/model.mqo"
 (cd "$bad" && zip -q newer.mqoz model.mqo)
 run "$viewer" --newer "$bad/newer.mqoz"
@@ -191,6 +212,26 @@ run "$viewer" --newer "$bad/newer.mqoz"
   e2e_fail "a refused document in an archive: status $status, not the reader's message and no display"
 run "$thumbnailer" "$bad/escape.mqoz" "$bad/out.png"
 [ "$status" = 0 ] || e2e_fail "escape.mqoz: status $status"
-[ -z "$(find "$E2E_TMP/tmp" -mindepth 1 ! -path "$TMPDIR")" ] ||
-  e2e_fail "files left or escaped beside the unpacking folder: $(find "$E2E_TMP/tmp" -mindepth 1)"
+
+# An archive's textures are read from the archive itself: a run killed at
+# any moment (a closed terminal, a logout, a time limit) leaves nothing in
+# the temporary folder, nor does any run above.
+signals=(KILL TERM INT HUP)
+set -m  # or the programs started in the background would ignore INT
+for i in $(seq 0 7); do
+  for program in viewer thumbnailer; do
+    if [ $program = viewer ]; then
+      set -- "$viewer" --newer "$E2E_TMP/packed/cube.mqoz"
+    else
+      set -- "$thumbnailer" "$E2E_TMP/packed/cube.mqoz" "$E2E_TMP/killed.png"
+    fi
+    ${preload:+env LD_PRELOAD=$preload} "$@" </dev/null >/dev/null 2>&1 &
+    sleep "$((RANDOM % 2)).$((RANDOM % 10))"
+    kill -s "${signals[i % 4]}" $! 2>/dev/null
+    wait $!
+  done
+done
+set +m
+[ -z "$(find "$E2E_TMP/tmp" -mindepth 1 ! -path "$TMPDIR")" ] && [ -z "$(ls -A "$TMPDIR")" ] ||
+  e2e_fail "files left in the temporary folder: $(find "$E2E_TMP/tmp" -mindepth 1)"
 echo "$count Ver 1.1 models read as documents and as archives"

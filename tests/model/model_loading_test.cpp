@@ -99,6 +99,25 @@ TEST_F(ModelLoading, ReaderFailuresPrintTheirMessageAndCopyNothing) {
   }
 }
 
+TEST_F(ModelLoading, ADocumentPastTheMemoryBudgetIsOutOfMemoryNotMalformed) {
+  std::string text = kHeader + "Object \"o\" {\r\n\tvertex 3 {\r\n\t\t0 0 0\r\n\t\t1 0 0\r\n\t\t0 1 0\r\n\t}\r\n"
+                     "\tface 4000 {\r\n";
+  for (int i = 0; i < 4000; ++i) text += "\t\t3 V(0 1 2)\r\n";
+  text += "\t}\r\n}\r\n";
+  ASSERT_TRUE(WriteBytes(path_, text));
+  g_memoryBudget = MemoryBudget{1 << 20, 512, 32};  // room for 2047 faces beside the 3 vertices
+  int result = 0;
+  std::string reason;
+  testing::internal::CaptureStdout();
+  EXPECT_TRUE(ReadModelFile(path_.c_str(), true, result, reason));
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error\n");
+  g_memoryBudget = MemoryBudget{};
+  EXPECT_EQ(result, kOutOfMemory);
+  EXPECT_EQ(g_loader->KeptFaces(), 2047);
+  EXPECT_NE(reason.find("out of memory: more than 2047 faces and 3 vertices"), std::string::npos) << reason;
+  EXPECT_TRUE(TablesEmpty());
+}
+
 TEST_F(ModelLoading, EndOfFileInsideTheThirdObjectCopiesNothing) {
   std::string text = kHeader + MaterialsText(1) + ObjectText(0) + ObjectText(1) + ObjectText(2);
   text.resize(text.size() - 20);  // inside the third object's face list
