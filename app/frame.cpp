@@ -7,6 +7,7 @@
 
 #include "app/view_control.h"
 #include "model/display_list.h"
+#include "model/material_textures.h"
 #include "model/model_loading.h"
 
 const double g_cameraEye[3] = {50.0, 200.0, 200.0};
@@ -38,15 +39,9 @@ const float kNoTexel[kMostMarkingCorners][2] = {};
 GLuint WhiteTexture() {
   static GLuint name = 0;
   if (name == 0) {
-    // Sampled as the model's textures are (material_textures.cpp).
+    // Sampled as the model's textures are.
     const unsigned char white[4] = {255, 255, 255, 255};
-    glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_2D, name);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    name = NewBoundTexture();
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, white);
   }
   return name;

@@ -102,3 +102,12 @@ long StatusKiB(const char* field) {
   std::fclose(f);
   return value;
 }
+
+std::string ExecutableFolder() {
+  char exe[4096];
+  const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+  if (n <= 0) return ".";
+  exe[n] = '\0';
+  const std::string path = exe;
+  return path.substr(0, path.find_last_of('/'));
+}

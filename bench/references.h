@@ -20,6 +20,9 @@ std::vector<double> MedianSecondsInTurns(int runs, const std::vector<std::functi
 // A "VmRSS:"-style field of /proc/self/status in KiB, or -1.
 long StatusKiB(const char* field);
 
+// The folder of the running program, where the benchmarks keep their data.
+std::string ExecutableFolder();
+
 // Reads the file line by line with fgets and nothing else.
 void FgetsLoop(const char* path);
 

@@ -25,6 +25,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "references.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -170,15 +172,6 @@ void PrintTable(FILE* out, const std::vector<Column>& columns, int rounds) {
   row("  ref: empty GLUT window (the floor)", [](const Column& c) { return Ms(Median(c.floor)); });
   row("  viewer / floor (target ≤ 1.3×)", [](const Column& c) { return Times(Median(c.plainRatio)); });
   row("  as modelled / floor (target ≤ 1.3×)", [](const Column& c) { return Times(Median(c.modelledRatio)); });
-}
-
-std::string ExecutableFolder() {
-  char exe[4096];
-  const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
-  if (n <= 0) return ".";
-  exe[n] = '\0';
-  const std::string path = exe;
-  return path.substr(0, path.find_last_of('/'));
 }
 
 bool Readable(const std::string& path) { return access(path.c_str(), R_OK) == 0; }

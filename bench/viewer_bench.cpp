@@ -623,15 +623,6 @@ void PrintMarkdown(FILE* out, const Table& t, const std::string& renderer, int f
   for (const auto& row : t.rows) printRow(row);
 }
 
-std::string ExecutableFolder() {
-  char exe[4096];
-  const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
-  if (n <= 0) return ".";
-  exe[n] = '\0';
-  const std::string path = exe;
-  return path.substr(0, path.find_last_of('/'));
-}
-
 std::vector<DocumentSpec> ParseDocuments(const char* list) {
   std::vector<DocumentSpec> docs;
   std::string text = list;

@@ -15,20 +15,24 @@
 // The texture objects live until the process ends.
 unsigned int g_textureIds[kMaxTextures];
 
-namespace {
-
-// prepared: the texels built ahead, or empty to build them here.
-void UploadTexture(int slot, MaterialMQO& material, TexelBlock prepared) {
-  glEnable(GL_TEXTURE_2D);
+unsigned int NewBoundTexture() {
   GLuint name = 0;
   glGenTextures(1, &name);
-  g_textureIds[slot] = name;
   glBindTexture(GL_TEXTURE_2D, name);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  return name;
+}
+
+namespace {
+
+// prepared: the texels built ahead, or empty to build them here.
+void UploadTexture(int slot, MaterialMQO& material, TexelBlock prepared) {
+  glEnable(GL_TEXTURE_2D);
+  g_textureIds[slot] = NewBoundTexture();
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
   if (material.alphaPlaneName[0] != '\0') material.LoadAlphaPlane();
 

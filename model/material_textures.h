@@ -9,3 +9,6 @@ extern unsigned int g_textureIds[kMaxTextures];  // entry i for material i, 0 wh
 // uploads it; a material whose texture does not load stays untextured. Takes
 // the pictures decoded ahead (textures_ahead.h), when that was started.
 void LoadMaterialTextures();
+// A new texture object, bound, sampled as the model's textures are:
+// repeated, filtered linearly.
+unsigned int NewBoundTexture();
