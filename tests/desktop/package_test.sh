@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # The Debian package made from the build: its control data, that it holds
 # the programs and the desktop files at their places, and that the programs
-# taken out of it run.
-#   package_test.sh BUILD_DIR SAMPLES_DIR LSAN_SUPPRESSIONS [THUMBNAILER]
-# THUMBNAILER is "yes" when the build makes lumenspin-thumbnailer.
+# taken out of it run. Where the build makes the KIO plugin, the second
+# package lumenspin-kde holds it, and only it needs Qt and KDE's libraries.
+#   package_test.sh BUILD_DIR SAMPLES_DIR LSAN_SUPPRESSIONS [THUMBNAILER [KDE_PLUGIN]]
+# THUMBNAILER is "yes" when the build makes lumenspin-thumbnailer,
+# KDE_PLUGIN "yes" when it makes the KIO thumbnail plugin.
 set -u
 build=$1 samples=$2
 export E2E_LSAN_SUPPRESSIONS=$3
-thumbnailer=${4:-no}
+thumbnailer=${4:-no} kde=${5:-no}
 . "$(dirname "$0")/../app/e2e_lib.sh"
 e2e_init
 (cd "$build" && cpack -G DEB -B "$E2E_TMP/out" >"$E2E_TMP/cpack.log" 2>&1) || e2e_fail "cpack failed: $(cat "$E2E_TMP/cpack.log")"
@@ -19,6 +21,7 @@ case $(basename "$deb") in
 esac
 
 dpkg-deb -f "$deb" Depends | grep -q 'libglut' || e2e_fail "no dependency on GLUT: $(dpkg-deb -f "$deb" Depends)"
+dpkg-deb -f "$deb" Depends | grep -Eq 'libqt|libkf5' && e2e_fail "the viewer's package needs Qt or KDE: $(dpkg-deb -f "$deb" Depends)"
 # The chooser's and the notices' libraries are the modules' alone, and still
 # dependencies of the package.
 for library in libgtk-3 libglib2.0; do
@@ -38,9 +41,30 @@ for path in $expected; do
   grep -qx "$path" "$E2E_TMP/contents" || e2e_fail "the package lacks $path"
 done
 
+debs=("$deb")
+kde_debs=("$E2E_TMP"/out/lumenspin-kde_*.deb)
+if [ "$kde" = yes ]; then
+  kde_deb=${kde_debs[0]}
+  [ -f "$kde_deb" ] || e2e_fail "no lumenspin-kde_<version>_<arch>.deb"
+  version=$(dpkg-deb -f "$deb" Version)
+  dpkg-deb -f "$kde_deb" Depends | grep -q "^lumenspin (= $version)," ||
+    e2e_fail "lumenspin-kde does not depend on this lumenspin: $(dpkg-deb -f "$kde_deb" Depends)"
+  dpkg-deb -f "$kde_deb" Depends | grep -q 'libkf5kiogui5' || e2e_fail "lumenspin-kde does not depend on KIO"
+  [ -z "$(dpkg-deb -f "$kde_deb" Recommends)" ] || e2e_fail "lumenspin-kde recommends: $(dpkg-deb -f "$kde_deb" Recommends)"
+  dpkg-deb -f "$deb" Recommends Suggests | grep -q lumenspin-kde && e2e_fail "lumenspin points to lumenspin-kde"
+  dpkg-deb --ctrl-tarfile "$kde_deb" | tar -t | grep -Eq 'preinst|postinst|prerm|postrm' && e2e_fail "maintainer scripts in lumenspin-kde"
+  dpkg-deb --contents "$kde_deb" | awk '{ print $NF }' | sed 's|^\./||' | grep -v '/$' | sort >"$E2E_TMP/kde_contents"
+  printf '%s\n' usr/lib/"$(dpkg-architecture -qDEB_HOST_MULTIARCH)"/qt5/plugins/kf5/thumbcreator/lumenspinthumbnail.so \
+    usr/share/doc/lumenspin-kde/changelog.gz usr/share/doc/lumenspin-kde/copyright | sort >"$E2E_TMP/kde_expected"
+  diff "$E2E_TMP/kde_expected" "$E2E_TMP/kde_contents" >&2 || e2e_fail "lumenspin-kde holds other files than the plugin and its documents"
+  debs+=("$kde_deb")
+else
+  [ -f "${kde_debs[0]}" ] && e2e_fail "a lumenspin-kde package from a build without the plugin"
+fi
+
 # Debian's own checks: no error and no warning from lintian, none at all
 # from mandoc on the manual pages.
-lintian --pedantic --allow-root "$deb" >"$E2E_TMP/lintian.log" 2>&1
+lintian --pedantic --allow-root "${debs[@]}" >"$E2E_TMP/lintian.log" 2>&1
 grep -E '^[EW]: ' "$E2E_TMP/lintian.log" && e2e_fail "lintian: $(cat "$E2E_TMP/lintian.log")"
 root=$E2E_TMP/root
 dpkg-deb -x "$deb" "$root" || e2e_fail "cannot extract the package"
