@@ -2,7 +2,6 @@
 
 #include <strings.h>
 #include <sys/stat.h>
-#include <zip.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -11,6 +10,7 @@
 
 #include "base/regular_file.h"
 #include "model/entry_stream.h"
+#include "model/zip_library.h"
 
 namespace {
 
@@ -22,8 +22,8 @@ bool EndsWithIgnoringCase(const std::string& name, const char* ending) {
 }
 
 std::string OpenFailure(zip_error_t& error) {
-  if (zip_error_code_zip(&error) == ZIP_ER_NOZIP) return "not a ZIP archive";
-  return std::string("the ZIP archive cannot be read: ") + zip_error_strerror(&error);
+  if (Zip().error_code_zip(&error) == ZIP_ER_NOZIP) return "not a ZIP archive";
+  return std::string("the ZIP archive cannot be read: ") + Zip().error_strerror(&error);
 }
 
 // An entry's name for a message: its bytes, but no control characters.
@@ -62,30 +62,35 @@ ModelArchive::ModelArchive(const char* path) {
     return;
   }
   m_bytes = static_cast<unsigned long long>(info.st_size);
+  if (!LoadZipLibrary(m_failure)) {
+    std::fclose(file);
+    return;
+  }
   zip_error_t error;
-  zip_error_init(&error);
+  Zip().error_init(&error);
   // The source owns the file from here on, also when the archive fails.
-  zip_source_t* source = zip_source_filep_create(file, 0, -1, &error);
+  zip_source_t* source = Zip().source_filep_create(file, 0, -1, &error);
   if (!source) {
     std::fclose(file);
-  } else if (!(m_zip = zip_open_from_source(source, ZIP_CHECKCONS | ZIP_RDONLY, &error))) {
-    zip_source_free(source);
+  } else if (!(m_zip = Zip().open_from_source(source, ZIP_CHECKCONS | ZIP_RDONLY, &error))) {
+    Zip().source_free(source);
   }
   if (!m_zip) m_failure = OpenFailure(error);
-  zip_error_fini(&error);
+  Zip().error_fini(&error);
 }
 
 ModelArchive::ModelArchive(const void* bytes, std::size_t size) : m_bytes(size) {
+  if (!LoadZipLibrary(m_failure)) return;
   zip_error_t error;
-  zip_error_init(&error);
-  zip_source_t* source = zip_source_buffer_create(bytes, size, 0, &error);
-  if (source && !(m_zip = zip_open_from_source(source, ZIP_CHECKCONS | ZIP_RDONLY, &error))) zip_source_free(source);
+  Zip().error_init(&error);
+  zip_source_t* source = Zip().source_buffer_create(bytes, size, 0, &error);
+  if (source && !(m_zip = Zip().open_from_source(source, ZIP_CHECKCONS | ZIP_RDONLY, &error))) Zip().source_free(source);
   if (!m_zip) m_failure = OpenFailure(error);
-  zip_error_fini(&error);
+  Zip().error_fini(&error);
 }
 
 ModelArchive::~ModelArchive() {
-  if (m_zip) zip_discard(m_zip);
+  if (m_zip) Zip().discard(m_zip);
 }
 
 // The size an entry declares, when it is within the bounds: at most
@@ -94,7 +99,7 @@ ModelArchive::~ModelArchive() {
 bool ModelArchive::Inflatable(unsigned long long index, unsigned long long& size, std::string& reason) {
   zip_stat_t st;
   constexpr zip_uint64_t kNeeded = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_ENCRYPTION_METHOD;
-  if (zip_stat_index(m_zip, index, ZIP_FL_ENC_RAW, &st) != 0 || (st.valid & kNeeded) != kNeeded) {
+  if (Zip().stat_index(m_zip, index, ZIP_FL_ENC_RAW, &st) != 0 || (st.valid & kNeeded) != kNeeded) {
     reason = "has no readable record in the archive";
     return false;
   }
@@ -128,9 +133,9 @@ bool ModelArchive::Inflatable(unsigned long long index, unsigned long long& size
 
 FILE* ModelArchive::OpenDocument(std::string& reason) {
   std::vector<zip_uint64_t> documents;
-  const zip_int64_t count = zip_get_num_entries(m_zip, 0);
+  const zip_int64_t count = Zip().get_num_entries(m_zip, 0);
   for (zip_int64_t i = 0; i < count; ++i) {
-    const char* name = zip_get_name(m_zip, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
+    const char* name = Zip().get_name(m_zip, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
     if (name && EndsWithIgnoringCase(name, ".mqo")) documents.push_back(static_cast<zip_uint64_t>(i));
   }
   if (documents.size() != 1) {
@@ -143,8 +148,8 @@ FILE* ModelArchive::OpenDocument(std::string& reason) {
 }
 
 FILE* ModelArchive::OpenEntry(const char* name, std::string& reason) {
-  zip_int64_t index = zip_name_locate(m_zip, name, ZIP_FL_ENC_RAW);
-  if (index < 0) index = zip_name_locate(m_zip, name, ZIP_FL_NOCASE | ZIP_FL_ENC_RAW);
+  zip_int64_t index = Zip().name_locate(m_zip, name, ZIP_FL_ENC_RAW);
+  if (index < 0) index = Zip().name_locate(m_zip, name, ZIP_FL_NOCASE | ZIP_FL_ENC_RAW);
   if (index < 0) {
     reason = std::string("the archive holds no ") + name;
     return nullptr;
@@ -153,7 +158,7 @@ FILE* ModelArchive::OpenEntry(const char* name, std::string& reason) {
 }
 
 FILE* ModelArchive::OpenIndex(unsigned long long index, std::string& reason) {
-  const char* name = zip_get_name(m_zip, index, ZIP_FL_ENC_RAW);
+  const char* name = Zip().get_name(m_zip, index, ZIP_FL_ENC_RAW);
   const std::string what = "the " + std::string(EndsWithIgnoringCase(name ? name : "", ".mqo") ? "document" : "entry") +
                            " " + Printable(name ? name : "");
   unsigned long long size = 0;
@@ -171,9 +176,9 @@ std::vector<std::string> ModelArchive::EntryNames(const std::function<bool(const
                                                   std::size_t maxCount) const {
   std::vector<std::string> names;
   std::set<std::string> seen;
-  const zip_int64_t count = zip_get_num_entries(m_zip, 0);
+  const zip_int64_t count = Zip().get_num_entries(m_zip, 0);
   for (zip_int64_t i = 0; i < count && names.size() < maxCount; ++i) {
-    const char* raw = zip_get_name(m_zip, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
+    const char* raw = Zip().get_name(m_zip, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
     const std::string name = raw ? raw : "";
     if (StaysInside(name) && wanted(name.substr(name.find_last_of('/') + 1)) && seen.insert(name).second)
       names.push_back(name);

@@ -1,6 +1,6 @@
 #include "model/entry_stream.h"
+#include "model/zip_library.h"
 
-#include <zip.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -40,11 +40,11 @@ struct EntryStream {
   }
 
   bool Restart() {
-    if (file) zip_fclose(file);
-    file = zip_fopen_index(zip, index, 0);
+    if (file) Zip().fclose(file);
+    file = Zip().fopen_index(zip, index, 0);
     windowStart = filled = 0;
     ended = false;
-    return file || Fail(std::string("cannot be inflated: ") + zip_strerror(zip));
+    return file || Fail(std::string("cannot be inflated: ") + Zip().strerror(zip));
   }
 
   // Inflates the next piece behind what the window holds; false at the end
@@ -56,8 +56,8 @@ struct EntryStream {
       windowStart += dropped;
       filled = kKeptBytes;
     }
-    const zip_int64_t got = zip_fread(file, window.data() + filled, window.size() - filled);
-    if (got < 0) return Fail(std::string("cannot be inflated: ") + zip_file_strerror(file));
+    const zip_int64_t got = Zip().fread(file, window.data() + filled, window.size() - filled);
+    if (got < 0) return Fail(std::string("cannot be inflated: ") + Zip().file_strerror(file));
     // Checked as it comes, so that a lying size never costs more than it
     // declared, also when the caller stops reading at that size.
     if (static_cast<unsigned long long>(got) > size - Inflated())
@@ -107,7 +107,7 @@ int SeekEntry(void* cookie, off64_t* offset, int whence) {
 
 int CloseEntry(void* cookie) {
   EntryStream* s = static_cast<EntryStream*>(cookie);
-  if (s->file) zip_fclose(s->file);
+  if (s->file) Zip().fclose(s->file);
   delete s;
   return 0;
 }
