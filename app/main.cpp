@@ -14,7 +14,6 @@
 #include "base/diagnostics.h"
 #include "model/display_list.h"
 #include "model/model_loading.h"
-#include "model/textures_ahead.h"
 
 int main(int argc, char** argv) {
   g_asModelled = TakeOption(argc, argv, "--as-modelled");
@@ -27,14 +26,13 @@ int main(int argc, char** argv) {
   const std::vector<int> models = FindModelArguments(argc, argv);
   if (models.size() > 1)
     Diagnose(nullptr, "%zu models named; only the first, %s, is shown", models.size(), argv[models.front()]);
-  ChooseAndLoadModel(models.empty() ? nullptr : argv[models.front()]);
-  // Decoded while the window system loads its driver; InitGL takes them.
-  StartTexturesAhead();
+  ChooseAndStartLoadingModel(models.empty() ? nullptr : argv[models.front()]);
 
   glutInitWindowPosition(100, 100);
   glutInitWindowSize(800, 600);
   glutInitErrorFunc(OnWindowSystemError);
   glutInit(&argc, argv);
+  FinishLoadingModel();
   glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
   glutCreateWindow(kWindowTitle);
   SetWindowIdentity();

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include "app/console_text.h"
 #include "app/desktop_session.h"
@@ -31,6 +32,10 @@ namespace {
   PostDiagnosticsToDesktop();
   std::exit(-1);
 }
+
+// The reading of the model, started by ChooseAndStartLoadingModel.
+std::thread g_loading;
+int g_loadResult = 0;
 
 bool IsDirectory(const char* path) {
   struct stat info;
@@ -92,7 +97,7 @@ void PrintHelp() {
   PrintConsoleText("ESC:終了\n");
 }
 
-void ChooseAndLoadModel(const char* commandLinePath) {
+void ChooseAndStartLoadingModel(const char* commandLinePath) {
   std::string chosen;
   if (commandLinePath != nullptr) {
     chosen = commandLinePath;
@@ -105,12 +110,25 @@ void ChooseAndLoadModel(const char* commandLinePath) {
       std::exit(-1);
     }
   }
-  char buffer[kMaxPath] = "";
+  static char buffer[kMaxPath];
   if (!MakeAbsolutePath(chosen, buffer)) RefuseAsUnopenable(chosen, "its full path is longer than 259 bytes");
   if (IsDirectory(buffer)) RefuseAsUnopenable(buffer, std::strerror(EISDIR));
   // Textures are looked up as "Texture/<name>" beside the model file.
   if (chdir(FolderOf(buffer).c_str()) != 0) RefuseAsUnopenable(buffer, std::strerror(errno));
-  if (LoadModel(buffer) < 0) {
+  // Read while the main thread loads the window system's driver, which
+  // takes far longer than a small model and leaves the other core idle.
+  // Nothing else prints until FinishLoadingModel, so the text comes out in
+  // the order it always has.
+  g_loading = std::thread([] {
+    g_loadResult = LoadModel(buffer);
+    // Decoded while the window system loads its driver; InitGL takes them.
+    if (g_loadResult >= 0) StartTexturesAhead();
+  });
+}
+
+void FinishLoadingModel() {
+  if (g_loading.joinable()) g_loading.join();
+  if (g_loadResult < 0) {
     PostDiagnosticsToDesktop();
     std::exit(-1);
   }
@@ -131,7 +149,10 @@ void OnWindowSystemError(const char* format, va_list args) {
   } else {
     Diagnose(nullptr, "window system: %s", message);
   }
-  // Exit would tear down the lookup that the texture thread may still be using.
+  // The model's messages come first, as when it was read before the window
+  // system was asked for; exit would tear down the lookup that the texture
+  // thread may still be using.
+  FinishLoadingModel();
   WaitForTexturesAhead();
   PostDiagnosticsToDesktop();
   std::exit(1);

@@ -15,10 +15,14 @@ constexpr int kMaxPath = 260;  // bytes of a path, its closing NUL included
 // it back to the kernel at once. Call it first thing in main.
 void KeepFreedMemory();
 void PrintHelp();
-// Loads the model named on the command line, or else the one picked in the
-// chooser. Returns only when a model was loaded: a cancelled chooser or a
-// file that cannot be opened ends the process with status -1 (255).
-void ChooseAndLoadModel(const char* commandLinePath = nullptr);
+// Takes the model named on the command line, or else the one picked in the
+// chooser, makes its folder the current one and starts reading it, and then
+// its textures, on a thread. A cancelled chooser or a path that cannot be a
+// model ends the process with status -1 (255).
+void ChooseAndStartLoadingModel(const char* commandLinePath = nullptr);
+// Waits for the reading. Returns only when a model was loaded: a file that
+// cannot be opened ends the process with status -1 (255).
+void FinishLoadingModel();
 void InitGL();  // needs the window's OpenGL context
 // The fixed part of InitGL: the view's start rotation and the drawing state
 // (lights, depth test, shading), without the textures and the display list.
