@@ -46,6 +46,10 @@ geometry=$(xdotool getwindowgeometry "$win" | sed -n 's/ *Geometry: //p')
 [ "$geometry" = "800x600" ] || e2e_fail "window is $geometry, not 800x600"
 [ "$(readlink "/proc/$E2E_PID/cwd")" = "$(cd "$data" && pwd -P)" ] ||
   e2e_fail "the current directory is not the model's folder"
+# What a plain model does not use is not loaded with it: the chooser's GTK,
+# the notices' GIO, the archive reader's libzip (and its libcrypto).
+loaded=$(grep -Eo '(libgtk-3|libgio-2|libzip|libcrypto)[^/]*$' "/proc/$E2E_PID/maps" | sort -u)
+[ -z "$loaded" ] || e2e_fail "loaded at start: $loaded"
 # Docks match the window to the desktop entry by its class and process.
 props=$(xprop -id "$win" WM_CLASS _NET_WM_PID _NET_WM_ICON | grep -v '^[[:space:]]*0x')
 grep -qx 'WM_CLASS(STRING) = "lumenspin", "Lumenspin"' <<<"$props" || e2e_fail "WM_CLASS: $props"

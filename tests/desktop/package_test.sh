@@ -22,9 +22,9 @@ esac
 
 dpkg-deb -f "$deb" Depends | grep -q 'libglut' || e2e_fail "no dependency on GLUT: $(dpkg-deb -f "$deb" Depends)"
 dpkg-deb -f "$deb" Depends | grep -Eq 'libqt|libkf5' && e2e_fail "the viewer's package needs Qt or KDE: $(dpkg-deb -f "$deb" Depends)"
-# The chooser's and the notices' libraries are the modules' alone, and still
-# dependencies of the package.
-for library in libgtk-3 libglib2.0; do
+# The chooser's and the notices' libraries are the modules' alone, and
+# libzip is opened with dlopen: all are still dependencies of the package.
+for library in libgtk-3 libglib2.0 libzip4; do
   dpkg-deb -f "$deb" Depends | grep -q "$library" || e2e_fail "no dependency on $library: $(dpkg-deb -f "$deb" Depends)"
 done
 dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -Eq 'preinst|postinst|prerm|postrm' && e2e_fail "maintainer scripts found"
