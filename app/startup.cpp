@@ -135,6 +135,9 @@ void FinishLoadingModel() {
 }
 
 void OnWindowSystemError(const char* format, va_list args) {
+  // The model was read before the window system was asked for, and one that
+  // cannot be read ends the viewer with its own message: so it does here.
+  FinishLoadingModel();
   char message[512];
   std::vsnprintf(message, sizeof message, format, args);
   // GLUT says "failed to open display '<name>'" and would end the process.
@@ -149,10 +152,7 @@ void OnWindowSystemError(const char* format, va_list args) {
   } else {
     Diagnose(nullptr, "window system: %s", message);
   }
-  // The model's messages come first, as when it was read before the window
-  // system was asked for; exit would tear down the lookup that the texture
-  // thread may still be using.
-  FinishLoadingModel();
+  // Exit would tear down the lookup that the texture thread may still be using.
   WaitForTexturesAhead();
   PostDiagnosticsToDesktop();
   std::exit(1);

@@ -37,4 +37,8 @@ expect_refused enter "$long/cube.mqo"
 expect_refused enter "$data"
 # Window options and their values are not the model.
 expect_refused enter -geometry 640x480+0+0 -sync "$E2E_TMP/missing.mqo"
+# Without a display the model is still read first: its refusal ends the
+# viewer, and the missing display goes unmentioned.
+DISPLAY= expect_refused enter "$E2E_TMP/missing.mqo"
+grep -q display "$E2E_ERR" && e2e_fail "the display is mentioned: $(cat "$E2E_ERR")"
 echo "e2e_unopenable_test: passed"
