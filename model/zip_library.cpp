@@ -29,20 +29,16 @@ void Load() {
     g_zipError = why ? why : kZipLibraryFile;
     return;
   }
-  ZipLibrary& z = g_zip;
-  const bool all =
-      Resolve(library, "zip_discard", z.discard) && Resolve(library, "zip_error_code_zip", z.error_code_zip) &&
-      Resolve(library, "zip_error_fini", z.error_fini) && Resolve(library, "zip_error_init", z.error_init) &&
-      Resolve(library, "zip_error_strerror", z.error_strerror) && Resolve(library, "zip_fclose", z.fclose) &&
-      Resolve(library, "zip_file_strerror", z.file_strerror) && Resolve(library, "zip_fopen_index", z.fopen_index) &&
-      Resolve(library, "zip_fread", z.fread) && Resolve(library, "zip_get_name", z.get_name) &&
-      Resolve(library, "zip_get_num_entries", z.get_num_entries) &&
-      Resolve(library, "zip_name_locate", z.name_locate) &&
-      Resolve(library, "zip_open_from_source", z.open_from_source) &&
-      Resolve(library, "zip_source_buffer_create", z.source_buffer_create) &&
-      Resolve(library, "zip_source_filep_create", z.source_filep_create) &&
-      Resolve(library, "zip_source_free", z.source_free) && Resolve(library, "zip_stat_index", z.stat_index) &&
-      Resolve(library, "zip_strerror", z.strerror);
+  // Each call is named once: its field and libzip's symbol cannot disagree.
+#define LUMENSPIN_RESOLVE(call) Resolve(library, "zip_" #call, g_zip.call)
+  const bool all = LUMENSPIN_RESOLVE(discard) && LUMENSPIN_RESOLVE(error_code_zip) && LUMENSPIN_RESOLVE(error_fini) &&
+                   LUMENSPIN_RESOLVE(error_init) && LUMENSPIN_RESOLVE(error_strerror) && LUMENSPIN_RESOLVE(fclose) &&
+                   LUMENSPIN_RESOLVE(file_strerror) && LUMENSPIN_RESOLVE(fopen_index) && LUMENSPIN_RESOLVE(fread) &&
+                   LUMENSPIN_RESOLVE(get_name) && LUMENSPIN_RESOLVE(get_num_entries) && LUMENSPIN_RESOLVE(name_locate) &&
+                   LUMENSPIN_RESOLVE(open_from_source) && LUMENSPIN_RESOLVE(source_buffer_create) &&
+                   LUMENSPIN_RESOLVE(source_filep_create) && LUMENSPIN_RESOLVE(source_free) &&
+                   LUMENSPIN_RESOLVE(stat_index) && LUMENSPIN_RESOLVE(strerror);
+#undef LUMENSPIN_RESOLVE
   if (all) g_zipError.clear();
 }
 
