@@ -6,8 +6,8 @@
 #include <cmath>
 
 #include "app/view_control.h"
-#include "model/display_list.h"
-#include "model/material_textures.h"
+#include "render/display_list.h"
+#include "render/material_textures.h"
 #include "model/model_loading.h"
 
 const double g_cameraEye[3] = {50.0, 200.0, 200.0};
@@ -48,9 +48,8 @@ GLuint WhiteTexture() {
 }
 
 bool ModelTextured() {
-  const int slots = MaterialSlots();
-  for (int i = 0; i < slots; ++i)
-    if (g_materials[i].textureLoaded) return true;
+  for (int i = 0; i < g_materialCount; ++i)
+    if (g_materialImages[i].textureLoaded) return true;
   return false;
 }
 
@@ -243,11 +242,10 @@ void OnDisplay() {
 }
 
 bool FrameViewerModel(Framing& framing) {
-  const int objectCount = g_loader ? std::min(g_loader->GetDocument().numObjects, kMaxModelSlots) : 0;
   double turn[9];
   TurnFromEye(g_cameraEye, turn);
   Framing framed;
-  if (!FrameModel(g_objects, objectCount, turn, kFieldOfViewDegrees, kFirstAspect, kViewerFill, framed)) return false;
+  if (!FrameModel(g_objects, g_objectCount, turn, kFieldOfViewDegrees, kFirstAspect, kViewerFill, framed)) return false;
   // The framing puts its camera at framed.distance from the model; this
   // view's camera stands at its own distance and draws the list at the
   // first zoom: a scale brings the model to where the framing saw it.

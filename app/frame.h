@@ -4,7 +4,7 @@
 // (display list 1) under the view's rotation, pan and zoom.
 
 #include "model/framing.h"
-#include "model/scene_lights.h"
+#include "render/scene_lights.h"
 
 extern const double g_cameraEye[3];
 extern const double g_cameraCenter[3];

@@ -12,7 +12,7 @@
 #include "app/view_control.h"
 #include "app/window_identity.h"
 #include "base/diagnostics.h"
-#include "model/display_list.h"
+#include "render/display_list.h"
 #include "model/model_loading.h"
 
 int main(int argc, char** argv) {

@@ -17,8 +17,8 @@
 #include "app/frame.h"
 #include "app/physics.h"
 #include "app/view_control.h"
-#include "model/display_list.h"
-#include "model/material_textures.h"
+#include "render/display_list.h"
+#include "render/material_textures.h"
 #include "model/model_loading.h"
 #include "model/textures_ahead.h"
 #include "base/diagnostics.h"
@@ -207,6 +207,5 @@ void KeepFreedMemory() {
 
 void CleanupAtExit() {
   DestroyPhysicsWorld();
-  delete g_loader;
-  g_loader = nullptr;
+  ReleaseModel();
 }

@@ -6,7 +6,7 @@
 #include <cstdarg>
 #include <string>
 
-#include "model/scene_lights.h"
+#include "render/scene_lights.h"
 
 constexpr const char* kWindowTitle = "Lumenspin";
 constexpr int kMaxPath = 260;  // bytes of a path, its closing NUL included

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "model/display_list.h"
+#include "render/display_list.h"
 
 // The one view state of the program, alive for the whole run.
 ViewState g_view;

@@ -49,8 +49,8 @@
 #include "image/bmp_manager.h"
 #include "image/jpeg_manager.h"
 #include "image/tga_manager.h"
-#include "model/display_list.h"
-#include "model/material_textures.h"
+#include "render/display_list.h"
+#include "render/material_textures.h"
 #include "model/model_loading.h"
 #include "mqo_generator.h"
 #include "references.h"
@@ -126,7 +126,7 @@ void BareMaterial(int material, int materialCount) {
     glMaterialfv(GL_FRONT_AND_BACK, names[i], scaled);
   }
   glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, m ? m->power : 5.0f);
-  if (m && m->textureLoaded) {
+  if (m && g_materialImages[material].textureLoaded) {
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, g_textureIds[material]);
   }
@@ -135,7 +135,7 @@ void BareMaterial(int material, int materialCount) {
 // The same faces as list 1 with nothing but glBegin/glVertex3f/glEnd, plus
 // the per-face material calls when withMaterials is set.
 void BuildReferenceList(bool withMaterials) {
-  const int materialCount = g_loader ? std::min(g_loader->GetDocument().numMaterials, kMaxModelSlots) : 0;
+  const int materialCount = g_materialCount;
   glNewList(1, GL_COMPILE);
   for (const ObjectMQO& object : g_objects) {
     const int vertexCount = object.vertices.size();
@@ -152,7 +152,7 @@ void BuildReferenceList(bool withMaterials) {
       }
       glEnd();
       if (withMaterials && face.material >= 0 && face.material < materialCount &&
-          g_materials[face.material].textureLoaded)
+          g_materialImages[face.material].textureLoaded)
         glDisable(GL_TEXTURE_2D);
     }
   }
@@ -205,8 +205,7 @@ int WriteChildFigures(const char* resultPath, const Figures& r, bool viewer = tr
   const char* renderer = viewer ? reinterpret_cast<const char*>(glGetString(GL_RENDERER)) : nullptr;
   if (viewer) std::fprintf(out, "renderer %s\n", renderer ? renderer : "unknown");
   std::fclose(out);
-  delete g_loader;
-  g_loader = nullptr;
+  ReleaseModel();
   if (viewer) glutExit();  // lets the driver free its buffers before it is unloaded
   return 0;
 }
@@ -293,7 +292,7 @@ int RunViewerChild(const char* document, const char* resultPath, int frames, boo
   for (const ObjectMQO& o : g_objects) faces += o.faces.size();
   r["faces"] = faces;
   r["textured"] = 0;
-  for (const MaterialMQO& m : g_materials) r["textured"] += m.textureLoaded;
+  for (const MaterialImages& m : g_materialImages) r["textured"] += m.textureLoaded;
 
   return WriteChildFigures(resultPath, r);
 }
@@ -328,7 +327,7 @@ int RunThumbnailChild(const char* document, const char* resultPath, bool referen
   } else {
     if (!CreateHeadlessContext(pixels, pixels, reason) || LoadModel(document) != 0) return 3;
     InitFixedGLState();
-    if (!FitThumbnailView(g_objects, kMaxModelSlots, view)) return 3;
+    if (!FitThumbnailView(g_objects, g_objectCount, view)) return 3;
     auto start = Clock::now();
     BuildReferenceList(false);
     glFinish();

@@ -1,5 +1,5 @@
-// MaterialMQO's texture operations: pick a reader by the name's extension,
-// find the file and keep the loaded image in the record.
+// A material's texture operations: pick a reader by the name's extension,
+// find the file and keep the loaded image beside the material.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -8,13 +8,13 @@
 
 #include "image/bmp_manager.h"
 #include "image/jpeg_manager.h"
+#include "image/material_images.h"
 #include "image/png_manager.h"
 #include "image/texture_dispatch.h"
 #include "image/texture_lookup.h"
 #include "image/tga_manager.h"
 #include "base/diagnostics.h"
 #include "base/shown_text.h"
-#include "mqo/material.h"
 
 namespace {
 
@@ -63,7 +63,7 @@ void DiagnoseNotFound(const char* role, const char* name) {
 }
 
 // Shared by the texture and the alpha plane. Returns 1 when the image loaded.
-int LoadImage(const char* name, CImageManager*& image, int& loaded, int* textureKind) {
+int LoadImage(const char* name, std::unique_ptr<CImageManager>& image, int& loaded, int* textureKind) {
   if (name[0] == '\0') return 0;
   const char* role = textureKind ? "texture" : "alpha plane";
   const ReaderKind* kind = FindReader(name);
@@ -89,8 +89,7 @@ int LoadImage(const char* name, CImageManager*& image, int& loaded, int* texture
     std::string why;
     const std::string shown = PackedTexturePath(entry);
     if (FILE* fp = OpenPackedTexture(entry, why)) {
-      delete image;
-      image = kind->create();
+      image.reset(kind->create());
       const bool read = image->LoadStream(fp, shown.c_str()) != -1;
       std::fclose(fp);
       if (read) {
@@ -98,8 +97,7 @@ int LoadImage(const char* name, CImageManager*& image, int& loaded, int* texture
         return 1;
       }
       Diagnose(shown.c_str(), "%s could not be decoded as a %s file", role, kind->extension + 1);
-      delete image;
-      image = nullptr;
+      image.reset();
       loaded = 0;
       return 0;
     }
@@ -109,16 +107,14 @@ int LoadImage(const char* name, CImageManager*& image, int& loaded, int* texture
   // reports the missing file itself.
   const std::string found = FindTextureFile(name);
   if (found.empty()) DiagnoseNotFound(role, name);
-  delete image;  // a second load replaces the first image rather than leaking it
-  image = kind->create();
+  image.reset(kind->create());  // a second load replaces the first image
   if (image->Load(found.empty() ? path : found.c_str()) != -1) {
     loaded = 1;
     return 1;
   }
   if (!found.empty())
     Diagnose(FullTexturePath(found).c_str(), "%s could not be decoded as a %s file", role, kind->extension + 1);
-  delete image;
-  image = nullptr;
+  image.reset();
   loaded = 0;
   return 0;
 }
@@ -141,6 +137,10 @@ CImageManager* DecodeTextureQuietly(const char* name, int& textureKind) {
   return image;
 }
 
-int MaterialMQO::LoadTexture() { return LoadImage(textureName, textureImage, textureLoaded, &textureKind); }
+int LoadTexture(const MaterialMQO& material, MaterialImages& images) {
+  return LoadImage(material.textureName, images.textureImage, images.textureLoaded, &images.textureKind);
+}
 
-int MaterialMQO::LoadAlphaPlane() { return LoadImage(alphaPlaneName, alphaImage, alphaLoaded, nullptr); }
+int LoadAlphaPlane(const MaterialMQO& material, MaterialImages& images) {
+  return LoadImage(material.alphaPlaneName, images.alphaImage, images.alphaLoaded, nullptr);
+}

@@ -1,6 +1,6 @@
 #pragma once
-// A material's texture read ahead, apart from MaterialMQO::LoadTexture
-// (mqo/material.h), which reads it when the material needs it.
+// A material's texture read ahead, apart from LoadTexture
+// (image/material_images.h), which reads it when the material needs it.
 
 class CImageManager;
 

@@ -5,7 +5,6 @@
 #include <numbers>
 #include <unordered_map>
 
-#include "model/display_list.h"
 
 namespace {
 
@@ -276,6 +275,14 @@ void MirrorCopy::Apply(const VertexMQO& v, double out[3]) const {
     for (int a = 0; a < 3; ++a) p[a] -= d * normal[i][a];
   }
   std::copy(p, p + 3, out);
+}
+
+int DrawnCorners(const FaceMQO& face, int vertexCount) {
+  const int corners = std::clamp(face.numVertices, 0, 4);
+  // A face naming a vertex the object does not have is left out whole.
+  for (int k = 0; k < corners; ++k)
+    if (face.vertexIndex[k] < 0 || face.vertexIndex[k] >= vertexCount) return -1;
+  return corners;
 }
 
 bool IsDrawnObject(const ObjectMQO& object) { return object.visible != 0; }

@@ -18,6 +18,11 @@ struct MirrorCopy {
   void Apply(const VertexMQO& v, double out[3]) const;
 };
 
+// The corners of the face that are drawn: its first four (0 to 4), or -1
+// when the face is left out whole because one of them names a vertex
+// outside the object's vertexCount.
+int DrawnCorners(const FaceMQO& face, int vertexCount);
+
 // Whether the object is drawn when the model is shown as modelled.
 bool IsDrawnObject(const ObjectMQO& object);
 

@@ -7,7 +7,6 @@
 #include <numbers>
 #include <vector>
 
-#include "model/display_list.h"
 #include "model/drawn_model.h"
 
 namespace {

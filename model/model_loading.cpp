@@ -15,12 +15,16 @@
 #include "base/regular_file.h"
 #include "image/texture_lookup.h"
 #include "model/archive.h"
+#include "model/textures_ahead.h"
 
-// The reader lives for the whole run: the texture and display-list builders
-// ask it again for the model's counts. The exit handler deletes it.
+// The reader stays while its model is shown: messages about the document
+// read ask it what it kept.
 LoaderMQO* g_loader = nullptr;
 ObjectMQO g_objects[kMaxModelSlots];
 MaterialMQO g_materials[kMaxModelSlots];
+MaterialImages g_materialImages[kMaxModelSlots];
+int g_objectCount = 0;
+int g_materialCount = 0;
 bool g_newerFormats = false;
 MemoryBudget g_memoryBudget;
 
@@ -82,8 +86,7 @@ void OfferPackedTextures(std::unique_ptr<ModelArchive> archive, const char* path
     return name;
   };
   std::set<std::string> named;
-  const int count = std::min(g_loader->GetDocument().numMaterials, kMaxModelSlots);
-  for (int i = 0; i < count; ++i)
+  for (int i = 0; i < g_materialCount; ++i)
     for (const char* name : {g_materials[i].textureName, g_materials[i].alphaPlaneName})
       for (const std::string& file : CandidateFileNames(name)) named.insert(lower(file));
   if (named.empty()) return;
@@ -98,8 +101,10 @@ void OfferPackedTextures(std::unique_ptr<ModelArchive> archive, const char* path
   SetPackedTextures(std::move(packed));
 }
 
-// Runs a new reader, kept in g_loader, over the stream.
+// Runs a new reader, kept in g_loader, over the stream, in place of the
+// model before.
 int RunReader(FILE* fp) {
+  ReleaseModel();
   g_loader = new LoaderMQO(DocumentMQO(), fp);
   g_loader->SetNewerFormats(g_newerFormats);
   g_loader->SetMemoryBudget(g_memoryBudget.bytes > 0 ? g_memoryBudget : ViewerMemoryBudget());
@@ -111,12 +116,12 @@ int TakeDocument(int result) {
   if (result == 0) {
     // One copy of the document; its lists are shared with the reader's until
     // a slot is changed, so the tables cost no second copy of the geometry.
-    const DocumentMQO document = g_loader->GetDocument();
+    const DocumentMQO& document = g_loader->document;
     if (document.numObjects > kMaxModelSlots) std::printf("This program can't load over 256 objects\n");
-    const int objectCount = std::min(document.numObjects, kMaxModelSlots);
-    for (int i = 0; i < objectCount; ++i) g_objects[i] = document.objects[i];
-    const int materialCount = std::min(document.numMaterials, kMaxModelSlots);
-    for (int i = 0; i < materialCount; ++i) g_materials[i] = document.materials[i];
+    g_objectCount = std::min(document.numObjects, kMaxModelSlots);
+    for (int i = 0; i < g_objectCount; ++i) g_objects[i] = document.objects[i];
+    g_materialCount = std::min(document.numMaterials, kMaxModelSlots);
+    for (int i = 0; i < g_materialCount; ++i) g_materials[i] = document.materials[i];
   } else if (const char* message = ResultMessage(result)) {
     std::printf("%s", message);
   }
@@ -188,9 +193,22 @@ void NoteDocument(const char* path, const DocumentMQO& document) {
 
 }  // namespace
 
-bool ReadModelFile(const char* path, bool regularOnly, int& result, std::string& reason) {
-  CloseArchive();  // of an earlier model
+void ReleaseModel() {
+  TakeTexturesAhead();
+  CloseArchive();
   SetTextureNamesUtf8(false);
+  for (int i = 0; i < g_objectCount; ++i) g_objects[i] = ObjectMQO();
+  for (int i = 0; i < g_materialCount; ++i) {
+    g_materials[i] = MaterialMQO();
+    g_materialImages[i] = MaterialImages();
+  }
+  g_objectCount = g_materialCount = 0;
+  delete g_loader;
+  g_loader = nullptr;
+}
+
+bool ReadModelFile(const char* path, bool regularOnly, int& result, std::string& reason) {
+  ReleaseModel();  // of an earlier model
   std::unique_ptr<ModelArchive> archive;
   FILE* fp = nullptr;
   if (g_newerFormats && IsArchiveName(path)) {

@@ -1,18 +1,25 @@
 #pragma once
-// The viewer's model: the one reader, kept for the whole run, and the two
-// 256-slot tables, in which slot i holds object or material i of the
-// document. The tables are static objects destroyed after the exit handler.
+// The viewer's model: the reader of the model shown and the 256-slot
+// tables, in which slot i holds object or material i of the document and
+// the images decoded for material i. They belong here alone: LoadModel fills
+// them, ReleaseModel empties them, and everyone else reads them. The tables
+// are static objects destroyed after the exit handler.
 
 #include <cstdio>
 #include <string>
 
+#include "image/material_images.h"
 #include "mqo/loader.h"
 
 constexpr int kMaxModelSlots = 256;
 
-extern LoaderMQO* g_loader;  // created by LoadModel, deleted by the exit handler
+extern LoaderMQO* g_loader;  // made by LoadModel, deleted by ReleaseModel
 extern ObjectMQO g_objects[kMaxModelSlots];
 extern MaterialMQO g_materials[kMaxModelSlots];
+extern MaterialImages g_materialImages[kMaxModelSlots];
+// The slots in use: the document's counts, at most kMaxModelSlots.
+extern int g_objectCount;
+extern int g_materialCount;
 // Whether the reader that LoadModel makes also reads newer documents
 // (LoaderMQO::SetNewerFormats) and archives (.mqoz). Off unless the user
 // asks for it.
@@ -38,6 +45,11 @@ MemoryBudget ViewerMemoryBudget();
 // [enter]" and a wait for one character) when the file cannot be opened, and
 // 0 otherwise, also when the reader reports an error (the tables stay empty).
 int LoadModel(const char* path);
+// Lets the model go: the reader, the tables and their images, the pictures
+// decoded ahead and the archive the textures came from; the tables are then
+// as before the first model. What was drawn from it (render/) is let go
+// first, with ReleaseModelDrawing. Reading another model releases this one.
+void ReleaseModel();
 // Opens the model at path, reads it into the tables and closes it; with
 // g_newerFormats a name ending in ".mqoz" is read as an archive: its one
 // document is read, and the textures it holds are found before those beside

@@ -17,18 +17,18 @@ unsigned char SingleChannelAt(const CImageManager& image, int x, int y) {
 
 }  // namespace
 
-const CImageManager* AlphaSource(const MaterialMQO& material) {
-  if (material.alphaPlaneName[0] != '\0') return material.alphaLoaded ? material.alphaImage : nullptr;
-  const CImageManager* texture = material.textureImage;
-  return material.textureLoaded && texture ? OwnAlpha(*texture) : nullptr;
+const CImageManager* AlphaSource(const MaterialMQO& material, const MaterialImages& images) {
+  if (material.alphaPlaneName[0] != '\0') return images.alphaLoaded ? images.alphaImage.get() : nullptr;
+  const CImageManager* texture = images.textureImage.get();
+  return images.textureLoaded && texture ? OwnAlpha(*texture) : nullptr;
 }
 
 const CImageManager* OwnAlpha(const CImageManager& texture) {
   return HasColour(texture) && HasSingleChannel(texture) ? &texture : nullptr;
 }
 
-bool WantsAlphaTest(const MaterialMQO& material) {
-  return material.alphaLoaded != 0 || (material.alphaPlaneName[0] == '\0' && AlphaSource(material) != nullptr);
+bool WantsAlphaTest(const MaterialMQO& material, const MaterialImages& images) {
+  return images.alphaLoaded != 0 || (material.alphaPlaneName[0] == '\0' && AlphaSource(material, images) != nullptr);
 }
 
 TexelBlock BuildTexels(const CImageManager& texture, const CImageManager* alpha) {

@@ -11,9 +11,7 @@
 #include <vector>
 
 #include "base/huge_pages.h"
-#include "mqo/material.h"
-
-class CImageManager;
+#include "image/material_images.h"
 
 struct TexelBlock {
   int width = 0;   // texels per row: the picture's height
@@ -27,13 +25,13 @@ struct TexelBlock {
 // alpha, or null when every texel is opaque: the loaded alpha plane, or, when
 // the material names none, the texture's own alpha channel (a PNG or 32-bit
 // TGA with transparency).
-const CImageManager* AlphaSource(const MaterialMQO& material);
+const CImageManager* AlphaSource(const MaterialMQO& material, const MaterialImages& images);
 // The texture's own alpha channel as AlphaSource takes it for a material
 // that names no alpha plane, or null.
 const CImageManager* OwnAlpha(const CImageManager& texture);
 
 // True when the material's faces need the alpha test to cut them out.
-bool WantsAlphaTest(const MaterialMQO& material);
+bool WantsAlphaTest(const MaterialMQO& material, const MaterialImages& images);
 
 // Fills the texel block from a texture image and an optional alpha source.
 // Colour comes from the colour plane, or from the grey plane for a

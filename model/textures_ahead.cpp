@@ -1,12 +1,10 @@
 #include "model/textures_ahead.h"
 
-#include <algorithm>
 #include <future>
 #include <string>
 #include <thread>
 
 #include "image/texture_dispatch.h"
-#include "model/material_textures.h"
 #include "model/model_loading.h"
 
 namespace {
@@ -34,10 +32,8 @@ void Decode(Ahead& ahead) {
 }  // namespace
 
 void StartTexturesAhead() {
-  if (!g_loader) return;
-  const int count = std::min(g_loader->GetDocument().numMaterials, kMaxTextures);
   auto ahead = std::make_shared<Ahead>();
-  for (int i = 0; i < count; ++i) {
+  for (int i = 0; i < g_materialCount; ++i) {
     ahead->names.push_back(g_materials[i].textureName);
     ahead->alphaPlanes.push_back(g_materials[i].alphaPlaneName[0] != '\0');
   }

@@ -12,7 +12,7 @@
 
 struct TextureAhead {
   std::unique_ptr<CImageManager> image;  // nullptr where none was read cleanly
-  int kind = 0;                          // as MaterialMQO::textureKind
+  int kind = 0;                          // as MaterialImages::textureKind
   // Built from the image where the material names no alpha plane (which is
   // read with the upload); empty otherwise.
   TexelBlock texels;

@@ -1,7 +1,7 @@
 #pragma once
-// One material of a document, and the texture images attached to it later.
-
-class CImageManager;
+// One material of a document, as its Material chunk gives it. The images its
+// names lead to are decoded and held apart from it (image/material_images.h),
+// so that the record stays a plain value.
 
 struct MaterialMQO {
   float color[4] = {};  // r, g, b, a as written after "col"
@@ -15,25 +15,4 @@ struct MaterialMQO {
   char alphaPlaneName[256] = {};  // "aplane"
   char bumpName[256] = {};        // "bump", read but unused
   char name[256] = {};
-  int textureKind = 0;  // 0 none, 1 BMP, 2 TGA, JPEG or PNG
-  CImageManager* textureImage = nullptr;  // owned
-  CImageManager* alphaImage = nullptr;    // owned
-  int textureLoaded = 0;
-  int alphaLoaded = 0;
-
-  MaterialMQO() = default;
-  // A copy takes every member but the two images, which stay with the record
-  // that loaded them: two owners of one image would delete it twice.
-  MaterialMQO(const MaterialMQO& other);
-  MaterialMQO& operator=(const MaterialMQO& other);
-  ~MaterialMQO();  // deletes textureImage, then alphaImage
-
-  // Defined with the image readers: pick a reader by the name's extension and
-  // read the file. Return 1 when the image loaded, 0 otherwise.
-  int LoadTexture();
-  int LoadAlphaPlane();
-
- private:
-  void CopyFrom(const MaterialMQO& other);
-  void ReleaseImages();
 };

@@ -9,8 +9,8 @@
 #include <numbers>
 #include <vector>
 
-#include "model/scene_lights.h"
-#include "model/display_list.h"
+#include "render/scene_lights.h"
+#include "render/display_list.h"
 #include "thumbnailer/thumbnail_faces.h"
 
 bool FitThumbnailView(const ObjectMQO* objects, int objectCount, ThumbnailView& view) {

@@ -15,9 +15,9 @@
 #include "thumbnailer/resource_limits.h"
 #include "thumbnailer/thumbnail_picture.h"
 #include "thumbnailer/thumbnail_view.h"
-#include "model/display_list.h"
-#include "model/scene_lights.h"
-#include "model/material_textures.h"
+#include "render/display_list.h"
+#include "render/scene_lights.h"
+#include "render/material_textures.h"
 #include "model/model_loading.h"
 #include "base/regular_file.h"
 
@@ -38,9 +38,10 @@ bool ReadModel(const char* input, std::string& reason) {
 
 // True when a material names a texture or an alpha plane that did not load.
 bool SomeTextureMissing() {
-  for (int i = 0; i < MaterialSlots(); ++i) {
+  for (int i = 0; i < g_materialCount; ++i) {
     const MaterialMQO& m = g_materials[i];
-    if ((m.textureName[0] && !m.textureLoaded) || (m.textureLoaded && m.alphaPlaneName[0] && !m.alphaLoaded))
+    const MaterialImages& images = g_materialImages[i];
+    if ((m.textureName[0] && !images.textureLoaded) || (images.textureLoaded && m.alphaPlaneName[0] && !images.alphaLoaded))
       return true;
   }
   return false;
@@ -50,12 +51,12 @@ bool SomeTextureMissing() {
 
 bool ReadThumbnailModel(const char* input, ThumbnailView& view, std::string& reason) {
   if (!ReadModel(input, reason)) return false;
-  if (!FitThumbnailView(g_objects, kMaxModelSlots, view)) {
+  if (!FitThumbnailView(g_objects, g_objectCount, view)) {
     reason = "the document has no face to draw";
     return false;
   }
   bool namesTextures = false;
-  for (int i = 0; i < MaterialSlots(); ++i) namesTextures = namesTextures || g_materials[i].textureName[0] != '\0';
+  for (int i = 0; i < g_materialCount; ++i) namesTextures = namesTextures || g_materials[i].textureName[0] != '\0';
   if (namesTextures) view.embedded = ReadEmbeddedPicture(input);
   return true;
 }
@@ -112,7 +113,7 @@ bool MakeThumbnail(const char* input, const char* output, int size, std::string&
   }
   ThumbnailView view;
   bool made = ReadThumbnailModel(input, view, reason) &&
-              WithinDrawingBudget(g_objects, kMaxModelSlots, DrawingBudget(), reason);
+              WithinDrawingBudget(g_objects, g_objectCount, DrawingBudget(), reason);
   // Textures are looked up relative to the model's folder.
   const std::filesystem::path folder = std::filesystem::path(input).parent_path();
   if (made && !folder.empty() && chdir(folder.c_str()) != 0) {
@@ -126,7 +127,6 @@ bool MakeThumbnail(const char* input, const char* output, int size, std::string&
   } else {
     made = false;
   }
-  delete g_loader;
-  g_loader = nullptr;
+  ReleaseModel();
   return made;
 }

@@ -12,7 +12,6 @@
 #include "image/texture_dispatch.h"
 #include "image/tga_manager.h"
 #include "image_test_support.h"
-#include "mqo/material.h"
 
 namespace {
 
@@ -20,13 +19,13 @@ namespace {
 const Bytes kTga = Tga(2, 1, 1, 24, {1, 2, 3});
 const Bytes kGreyTga = Tga(3, 1, 1, 8, {9});
 const Bytes kBmp = Bmp({1, 1}, {1, 2, 3, 0});
-MaterialMQO WithTexture(const std::string& name) {
-  MaterialMQO m;
+Material WithTexture(const std::string& name) {
+  Material m;
   std::snprintf(m.textureName, sizeof m.textureName, "%s", name.c_str());
   return m;
 }
 
-std::string LoadTextureSaying(MaterialMQO& m, int* result) {
+std::string LoadTextureSaying(Material& m, int* result) {
   testing::internal::CaptureStdout();
   *result = m.LoadTexture();
   return testing::internal::GetCapturedStdout();
@@ -56,13 +55,13 @@ TEST_F(Dispatch, ExtensionTablePicksTheReader) {
       WriteJpeg(std::string("Texture/") + c.name, {1, 1, 1, JCS_GRAYSCALE}, {128});
     else
       WriteBytes(std::string("Texture/") + c.name, Png({1, 1, PNG_COLOR_TYPE_GRAY}, {5}));
-    MaterialMQO m = WithTexture(c.name);
+    Material m = WithTexture(c.name);
     int result = 0;
     EXPECT_EQ(LoadTextureSaying(m, &result), "") << c.name;
     EXPECT_EQ(result, 1) << c.name;
     EXPECT_EQ(m.textureLoaded, 1);
     EXPECT_EQ(m.textureKind, c.kind) << c.name;
-    EXPECT_TRUE(c.isReader(m.textureImage)) << c.name;
+    EXPECT_TRUE(c.isReader(m.textureImage.get())) << c.name;
     EXPECT_EQ(m.textureImage->m_fileName, std::string("Texture/") + c.name);
   }
 }
@@ -70,7 +69,7 @@ TEST_F(Dispatch, ExtensionTablePicksTheReader) {
 TEST_F(Dispatch, UnsupportedAndEmptyNamesChangeNothing) {
   for (const char* name : {"a.Jpg", "a.TGa", "bmp", "wall", "a.gif", ""}) {
     WriteBytes(std::string("Texture/x") + name, kTga);
-    MaterialMQO m = WithTexture(name);
+    Material m = WithTexture(name);
     int result = 1;
     const std::string said = LoadTextureSaying(m, &result);
     EXPECT_EQ(said, *name ? std::string("This file type is not supported! ") + name + "\n" : "");
@@ -87,7 +86,7 @@ TEST_F(Dispatch, FailedLoadDropsTheReaderButKeepsTheKind) {
                                                        {"gone.png", "Can't open png file.\n"},
                                                        {"rle.tga", "Can't read tga file\n"}};
   for (const auto& [name, message] : cases) {
-    MaterialMQO m = WithTexture(name);
+    Material m = WithTexture(name);
     int result = 1;
     EXPECT_EQ(LoadTextureSaying(m, &result), message);
     EXPECT_EQ(result, 0);
@@ -123,7 +122,7 @@ TEST_F(Dispatch, QuietDecodeSaysNothingAndTakesOnlyCleanPictures) {
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
   ASSERT_NE(good, nullptr);
   EXPECT_EQ(kind, 2);
-  MaterialMQO m = WithTexture("good.jpg");
+  Material m = WithTexture("good.jpg");
   ASSERT_EQ(m.LoadTexture(), 1);
   for (int x = 0; x < 2; ++x) {
     unsigned char quiet[3] = {}, loud[3] = {};
@@ -132,7 +131,7 @@ TEST_F(Dispatch, QuietDecodeSaysNothingAndTakesOnlyCleanPictures) {
     EXPECT_EQ(std::vector<int>(quiet, quiet + 3), std::vector<int>(loud, loud + 3)) << x;
   }
   // The thread speaks again once its quiet ends.
-  MaterialMQO cut = WithTexture("cut.jpg");
+  Material cut = WithTexture("cut.jpg");
   testing::internal::CaptureStderr();
   EXPECT_EQ(cut.LoadTexture(), 1);
   EXPECT_NE(testing::internal::GetCapturedStderr().find("Premature end of JPEG file"), std::string::npos);
@@ -145,7 +144,7 @@ TEST_F(Dispatch, OnlyRegularFilesAreOpened) {
   ASSERT_EQ(mkfifo("Texture/pipe.tga", 0600), 0);
   ASSERT_EQ(mkdir("Texture/dir.jpg", 0700), 0);
   for (const auto& [name, message] : {std::pair{"pipe.tga", "Can't open file\n"}, {"dir.jpg", "Can't open jpeg file.\n"}}) {
-    MaterialMQO m = WithTexture(name);
+    Material m = WithTexture(name);
     int result = 1;
     EXPECT_EQ(LoadTextureSaying(m, &result), message);
     EXPECT_EQ(result, 0);
@@ -157,7 +156,7 @@ TEST_F(Dispatch, PathTooLongFailsWithTheOpenMessage) {
   // 255 bytes of name make a 263-byte path, past the 259 there is room for.
   const std::string name = std::string(251, 'n') + ".bmp";
   WriteBytes(std::string(251, 'n') + ".bmp", kBmp);
-  MaterialMQO m = WithTexture(name);
+  Material m = WithTexture(name);
   int result = 1;
   EXPECT_EQ(LoadTextureSaying(m, &result), "Can't open file\n");
   EXPECT_EQ(result, 0);
@@ -167,7 +166,7 @@ TEST_F(Dispatch, PathTooLongFailsWithTheOpenMessage) {
 
 TEST_F(Dispatch, AlphaPlaneLeavesTheKindAlone) {
   WriteBytes("Texture/a.tga", kGreyTga);
-  MaterialMQO m;
+  Material m;
   std::strcpy(m.alphaPlaneName, "a.tga");
   EXPECT_EQ(m.LoadAlphaPlane(), 1);
   EXPECT_EQ(m.alphaLoaded, 1);
@@ -177,7 +176,7 @@ TEST_F(Dispatch, AlphaPlaneLeavesTheKindAlone) {
   EXPECT_EQ(m.alphaImage->m_alphaRows[0][0], 9);
 
   std::strcpy(m.alphaPlaneName, "gone.tga");
-  MaterialMQO missing;
+  Material missing;
   std::strcpy(missing.alphaPlaneName, "gone.tga");
   testing::internal::CaptureStdout();
   EXPECT_EQ(missing.LoadAlphaPlane(), 0);
@@ -187,7 +186,7 @@ TEST_F(Dispatch, AlphaPlaneLeavesTheKindAlone) {
 
 TEST_F(Dispatch, GetPixelStaysInsideThePicture) {
   WriteBytes("Texture/p.tga", Tga(2, 2, 1, 24, Iota(6)));
-  MaterialMQO m = WithTexture("p.tga");
+  Material m = WithTexture("p.tga");
   ASSERT_EQ(m.LoadTexture(), 1);
   ASSERT_EQ(m.LoadTexture(), 1);  // the leak checker catches a first image left behind
   unsigned char out[3] = {7, 7, 7};

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "image/material_images.h"
+
 using Bytes = std::vector<unsigned char>;
 
 inline void PutLe(Bytes& b, unsigned long long v, int size) {
@@ -203,3 +205,9 @@ inline Bytes Png(const PngShape& s, const Bytes& samples) {
   png_destroy_write_struct(&png, &info);
   return out;
 }
+
+// A material with the images decoded for it, loaded as the model loads them.
+struct Material : MaterialMQO, MaterialImages {
+  int LoadTexture() { return ::LoadTexture(*this, *this); }
+  int LoadAlphaPlane() { return ::LoadAlphaPlane(*this, *this); }
+};

@@ -7,7 +7,6 @@
 #include "image/image_manager.h"
 #include "image/texture_lookup.h"
 #include "image_test_support.h"
-#include "mqo/material.h"
 
 namespace {
 
@@ -67,7 +66,7 @@ TEST_F(Lookup, ArchiveEntriesComeFirstAndAreNeverLeft) {
   // the archive calls its entries; only the model's own folder may be left.
   EXPECT_EQ(FindPackedTexture("..\\outside.tga"), "");
   EXPECT_EQ(FindTextureFile("..\\outside.tga"), "outside.tga");
-  MaterialMQO m;
+  Material m;
   std::strcpy(m.textureName, "check.tga");
   EXPECT_EQ(m.LoadTexture(), 1);
   EXPECT_STREQ(m.textureImage->m_fileName, "/models/m.mqoz/Texture/CHECK.TGA");
@@ -107,12 +106,12 @@ TEST_F(Lookup, ShiftJisNamesMatchTheirUtf8Files) {
 
 TEST_F(Lookup, DispatchLoadsTheFoundFileAndReportsAMissingOneOnce) {
   Touch("check.tga");
-  MaterialMQO m;
+  Material m;
   std::strcpy(m.textureName, "C:\\Users\\someone\\check.tga");
   EXPECT_EQ(m.LoadTexture(), 1);
   EXPECT_STREQ(m.textureImage->m_fileName, "check.tga");
 
-  MaterialMQO missing;
+  Material missing;
   std::strcpy(missing.textureName, "C:\\Users\\someone\\gone.tga");
   testing::internal::CaptureStdout();
   EXPECT_EQ(missing.LoadTexture(), 0);

@@ -1,7 +1,7 @@
 // Display list 1 as OpenGL sees it: polygons in feedback mode, the material
 // state it leaves, the alpha test around it. Needs a display (Xvfb).
 
-#include "model/display_list.h"
+#include "render/display_list.h"
 
 #include <gtest/gtest.h>
 
@@ -92,7 +92,7 @@ TEST_F(DisplayList, TexturedFaceBindsItsTextureAndSendsItsCoordinatesSwapped) {
   AddObject(document, object);
   for (int i = 0; i < 3; ++i) AddMaterial(document, NamedMaterial("m"));
   InstallDocument(document);
-  g_materials[2].textureLoaded = 1;
+  g_materialImages[2].textureLoaded = 1;
   g_textureIds[2] = MakeTexture();
 
   BuildDisplayList();
@@ -283,7 +283,7 @@ TEST_F(DisplayList, FacesOfFewerThanThreeCornersStillSetTheirMaterial) {
   AddMaterial(document, green);
   AddObject(document, Square(10, {Face({0, 1, 2}, 0), Face({0, 1}, 1), Face({}, 2)}));
   InstallDocument(document);
-  g_materials[1].textureLoaded = 1;
+  g_materialImages[1].textureLoaded = 1;
   g_textureIds[1] = MakeTexture();
 
   BuildDisplayList();
@@ -343,7 +343,7 @@ TEST_F(DisplayList, AlphaTestCutsOnlyWhereAnAlphaPlaneIsAtMostOneHalf) {
   }
   AddObject(document, object);
   InstallDocument(document);
-  g_materials[1].textureLoaded = g_materials[2].textureLoaded = g_materials[2].alphaLoaded = 1;
+  g_materialImages[1].textureLoaded = g_materialImages[2].textureLoaded = g_materialImages[2].alphaLoaded = 1;
   g_textureIds[1] = MakeTexture();
   glGenTextures(1, &g_textureIds[2]);
   glBindTexture(GL_TEXTURE_2D, g_textureIds[2]);

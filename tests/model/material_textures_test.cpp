@@ -2,14 +2,14 @@
 // Needs a display (Xvfb). The pictures are written into a scratch folder's
 // Texture folder, where the image readers look for them.
 
-#include "model/material_textures.h"
+#include "render/material_textures.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "model/display_list.h"
+#include "render/display_list.h"
 #include "model/textures_ahead.h"
 #include "model_fixture.h"
 
@@ -71,7 +71,7 @@ TEST_F(MaterialTextures, SquarePictureUploadsTransposed) {
   Picture("square.tga", Tga(2, 2, 2, kSquare));
   EXPECT_EQ(Load({NamedMaterial("a", "square.tga")}), "");
   ASSERT_NE(g_textureIds[0], 0u);
-  EXPECT_EQ(g_materials[0].textureLoaded, 1);
+  EXPECT_EQ(g_materialImages[0].textureLoaded, 1);
   const Texture t = ReadBack(g_textureIds[0]);
   ASSERT_EQ(t.width, 2);
   ASSERT_EQ(t.height, 2);
@@ -103,7 +103,7 @@ TEST_F(MaterialTextures, GreyAlphaPlaneGivesTheAlphaBytesTransposed) {
   Picture("square.tga", Tga(2, 2, 2, kSquare));
   Picture("alpha.tga", Tga(3, 2, 2, std::string("\x10\x20\x30\x40", 4)));  // A(0,0) A(1,0) / A(0,1) A(1,1)
   Load({NamedMaterial("a", "square.tga", "alpha.tga")});
-  EXPECT_EQ(g_materials[0].alphaLoaded, 1);
+  EXPECT_EQ(g_materialImages[0].alphaLoaded, 1);
   const Texture t = ReadBack(g_textureIds[0]);
   EXPECT_EQ(t.Texel(0, 0)[3], 0x10);
   EXPECT_EQ(t.Texel(0, 1)[3], 0x30);
@@ -137,10 +137,10 @@ TEST_F(MaterialTextures, EveryTexturedMaterialGetsItsOwnTextureObject) {
   EXPECT_EQ(ReadBack(g_textureIds[2]).Texel(0, 1), (std::vector<int>{0, 0, 255, 255}));
   for (int i : {1, 3, 4, 5}) {
     EXPECT_EQ(g_textureIds[i], 0u) << i;
-    EXPECT_EQ(g_materials[i].textureLoaded, 0) << i;
+    EXPECT_EQ(g_materialImages[i].textureLoaded, 0) << i;
   }
-  EXPECT_EQ(g_materials[4].alphaLoaded, 0);  // never loaded without a texture
-  EXPECT_EQ(g_materials[4].alphaImage, nullptr);
+  EXPECT_EQ(g_materialImages[4].alphaLoaded, 0);  // never loaded without a texture
+  EXPECT_EQ(g_materialImages[4].alphaImage, nullptr);
   EXPECT_NE(printed.find("This file type is not supported! picture.gif\n"), std::string::npos) << printed;
 
   // The list draws the missing texture's faces untextured: nothing is bound.
@@ -150,8 +150,7 @@ TEST_F(MaterialTextures, EveryTexturedMaterialGetsItsOwnTextureObject) {
   object.AddVertex({0, 1, 0, 0});
   object.AddFace(Face({0, 1, 2}, 3));
   g_objects[0] = object;
-  g_loader->document.objects.push_back(object);
-  g_loader->document.numObjects = 1;
+  g_objectCount = 1;
   glBindTexture(GL_TEXTURE_2D, 0);
   BuildDisplayList();
   glCallList(1);
@@ -197,8 +196,8 @@ TEST_F(MaterialTextures, DecodedAheadAsReadInPlace) {
     o.said = testing::internal::GetCapturedStdout() + testing::internal::GetCapturedStderr();
     for (size_t i = 0; i < materials.size(); ++i) {
       o.texels.push_back(g_textureIds[i] ? ReadBack(g_textureIds[i]).rgba : std::vector<unsigned char>{});
-      o.loaded.push_back(g_materials[i].textureLoaded);
-      o.kinds.push_back(g_materials[i].textureKind);
+      o.loaded.push_back(g_materialImages[i].textureLoaded);
+      o.kinds.push_back(g_materialImages[i].textureKind);
     }
     return o;
   };
@@ -254,8 +253,7 @@ TEST_F(MaterialTextures, TextureWithItsOwnAlphaChannelCutsOutLikeAnAlphaPlane) {
   for (int k = 0; k < 3; ++k) object.AddVertex({static_cast<float>(k), static_cast<float>(k * k), 0, 0});
   object.AddFace(Face({0, 1, 2}, 0));
   g_objects[0] = object;
-  g_loader->document.objects.push_back(object);
-  g_loader->document.numObjects = 1;
+  g_objectCount = 1;
   BuildDisplayList();
   glAlphaFunc(GL_ALWAYS, 0);
   glCallList(1);
@@ -268,8 +266,8 @@ TEST_F(MaterialTextures, AlphaPlaneThatDoesNotLoadLeavesTheTextureOpaque) {
   Picture("square.tga", Tga(2, 2, 2, kSquare));
   Picture("colour.tga", Tga(2, 1, 1, std::string("\x01\x02\x03", 3)));  // no single-channel plane
   const std::string printed = Load({NamedMaterial("a", "square.tga", "gone.tga"), NamedMaterial("b", "square.tga", "colour.tga")});
-  EXPECT_EQ(g_materials[0].alphaLoaded, 0);
-  EXPECT_EQ(g_materials[1].alphaLoaded, 1);
+  EXPECT_EQ(g_materialImages[0].alphaLoaded, 0);
+  EXPECT_EQ(g_materialImages[1].alphaLoaded, 1);
   for (int i : {0, 1}) {
     const Texture t = ReadBack(g_textureIds[i]);
     for (size_t k = 3; k < t.rgba.size(); k += 4) EXPECT_EQ(t.rgba[k], 255) << i;

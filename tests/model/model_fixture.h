@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,30 +17,33 @@
 #include <string>
 
 #include "image/image_manager.h"
-#include "model/material_textures.h"
+#include "render/material_textures.h"
 #include "model/model_loading.h"
 
-// Empties the tables, the texture ids and the reader, as at program start.
+// Empties the tables, the texture ids and the reader, as at program start,
+// also slots a test filled by hand past the counts.
 inline void ResetModel() {
-  delete g_loader;
-  g_loader = nullptr;
+  ReleaseModel();
   for (int i = 0; i < kMaxModelSlots; ++i) {
     g_objects[i] = ObjectMQO();
     g_materials[i] = MaterialMQO();
+    g_materialImages[i] = MaterialImages();
   }
   for (unsigned int& id : g_textureIds) id = 0;
 }
 
-// Installs a reader whose document is the given one (for the builders, which
-// read the counts through g_loader), and copies it into the tables.
+// Installs a reader whose document is the given one, and copies it into the
+// tables as reading it would.
 inline void InstallDocument(const DocumentMQO& document, bool fillTables = true) {
   ResetModel();
   static FILE* unused = std::tmpfile();
   g_loader = new LoaderMQO(document, unused);
   g_loader->document = document;
   if (!fillTables) return;
-  for (int i = 0; i < document.numObjects && i < kMaxModelSlots; ++i) g_objects[i] = document.objects[i];
-  for (int i = 0; i < document.numMaterials && i < kMaxModelSlots; ++i) g_materials[i] = document.materials[i];
+  g_objectCount = std::min(document.numObjects, kMaxModelSlots);
+  g_materialCount = std::min(document.numMaterials, kMaxModelSlots);
+  for (int i = 0; i < g_objectCount; ++i) g_objects[i] = document.objects[i];
+  for (int i = 0; i < g_materialCount; ++i) g_materials[i] = document.materials[i];
 }
 
 inline void AddObject(DocumentMQO& document, const ObjectMQO& object) {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "gl_feedback.h"
-#include "model/display_list.h"
+#include "render/display_list.h"
 #include "model_fixture.h"
 
 namespace {

@@ -116,56 +116,57 @@ TEST(TexelLayout, EmptyPictureGivesNoTexels) {
   EXPECT_TRUE(BuildTexels(*noRows, nullptr).rgba.empty());
 }
 
-// The images belong to the material record; release them before it goes.
+// A material and the images loaded for it.
 struct MaterialWithImages {
   MaterialMQO material;
+  MaterialImages images;
   MaterialWithImages(std::unique_ptr<CImageManager> texture, std::unique_ptr<CImageManager> alpha) {
-    material.textureImage = texture.release();
-    material.textureLoaded = material.textureImage != nullptr;
-    material.alphaImage = alpha.release();
-    material.alphaLoaded = material.alphaImage != nullptr;
+    images.textureLoaded = texture != nullptr;
+    images.textureImage = std::move(texture);
+    images.alphaLoaded = alpha != nullptr;
+    images.alphaImage = std::move(alpha);
   }
 };
 
 TEST(AlphaSource, LoadedAlphaPlaneWins) {
   MaterialWithImages m(MakeImage(1, 1, {1, 2, 3}, {9}), MakeImage(1, 1, {}, {5}));
   std::snprintf(m.material.alphaPlaneName, 256, "a.tga");
-  EXPECT_EQ(AlphaSource(m.material), m.material.alphaImage);
-  EXPECT_TRUE(WantsAlphaTest(m.material));
+  EXPECT_EQ(AlphaSource(m.material, m.images), m.images.alphaImage.get());
+  EXPECT_TRUE(WantsAlphaTest(m.material, m.images));
 }
 
 TEST(AlphaSource, TextureWithItsOwnAlphaChannelCutsOutWhenNoAlphaPlaneIsNamed) {
   MaterialWithImages m(MakeImage(1, 1, {1, 2, 3}, {0}), nullptr);
-  EXPECT_EQ(AlphaSource(m.material), m.material.textureImage);
-  EXPECT_TRUE(WantsAlphaTest(m.material));
-  EXPECT_EQ(Texel(BuildTexels(*m.material.textureImage, AlphaSource(m.material)), 0, 0),
+  EXPECT_EQ(AlphaSource(m.material, m.images), m.images.textureImage.get());
+  EXPECT_TRUE(WantsAlphaTest(m.material, m.images));
+  EXPECT_EQ(Texel(BuildTexels(*m.images.textureImage, AlphaSource(m.material, m.images)), 0, 0),
             (std::vector<int>{1, 2, 3, 0}));
 
   // A named alpha plane that failed to load leaves the texture opaque.
   std::snprintf(m.material.alphaPlaneName, 256, "missing.tga");
-  EXPECT_EQ(AlphaSource(m.material), nullptr);
-  EXPECT_FALSE(WantsAlphaTest(m.material));
+  EXPECT_EQ(AlphaSource(m.material, m.images), nullptr);
+  EXPECT_FALSE(WantsAlphaTest(m.material, m.images));
 }
 
 TEST(AlphaSource, PlainTexturesAndGreyTexturesAreOpaque) {
   MaterialWithImages colour(MakeImage(1, 1, {1, 2, 3}), nullptr);
-  EXPECT_EQ(AlphaSource(colour.material), nullptr);
-  EXPECT_FALSE(WantsAlphaTest(colour.material));
+  EXPECT_EQ(AlphaSource(colour.material, colour.images), nullptr);
+  EXPECT_FALSE(WantsAlphaTest(colour.material, colour.images));
 
   MaterialWithImages grey(MakeImage(1, 1, {}, {77}), nullptr);
-  EXPECT_EQ(AlphaSource(grey.material), nullptr);
-  EXPECT_FALSE(WantsAlphaTest(grey.material));
+  EXPECT_EQ(AlphaSource(grey.material, grey.images), nullptr);
+  EXPECT_FALSE(WantsAlphaTest(grey.material, grey.images));
 
   MaterialMQO none;
-  EXPECT_FALSE(WantsAlphaTest(none));
+  EXPECT_FALSE(WantsAlphaTest(none, MaterialImages()));
 }
 
 TEST(AlphaSource, AlphaPlaneWithoutSingleChannelStillAsksForTheTest) {
   // The alpha plane loaded (a BMP): the test is on, every texel opaque.
   MaterialWithImages m(MakeImage(1, 1, {1, 2, 3}), MakeImage(1, 1, {4, 5, 6}));
   std::snprintf(m.material.alphaPlaneName, 256, "a.bmp");
-  EXPECT_TRUE(WantsAlphaTest(m.material));
-  EXPECT_EQ(Texel(BuildTexels(*m.material.textureImage, AlphaSource(m.material)), 0, 0)[3], 255);
+  EXPECT_TRUE(WantsAlphaTest(m.material, m.images));
+  EXPECT_EQ(Texel(BuildTexels(*m.images.textureImage, AlphaSource(m.material, m.images)), 0, 0)[3], 255);
 }
 
 }  // namespace

@@ -29,8 +29,6 @@ TEST(Materials, ReadsEveryKnownAttribute) {
   EXPECT_STREQ(m.textureName, "Tex (a).bmp");
   EXPECT_STREQ(m.alphaPlaneName, "a.tga");
   EXPECT_STREQ(m.bumpName, "b.jpg");
-  EXPECT_EQ(m.textureImage, nullptr);
-  EXPECT_EQ(m.textureKind, 0);
 }
 
 TEST(Materials, MalformedAttributesEndTheLineButKeepTheMaterial) {

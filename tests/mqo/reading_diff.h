@@ -72,8 +72,7 @@ inline bool SameMaterial(const MaterialMQO& a, const MaterialMQO& b) {
          SameBits(a.emissive, b.emissive) && SameBits(a.specular, b.specular) && SameBits(a.power, b.power) &&
          a.vertexColors == b.vertexColors && SameBits(a.textureName, b.textureName) &&
          SameBits(a.alphaPlaneName, b.alphaPlaneName) && SameBits(a.bumpName, b.bumpName) &&
-         SameBits(a.name, b.name) && a.textureKind == b.textureKind && a.textureImage == b.textureImage &&
-         a.alphaImage == b.alphaImage && a.textureLoaded == b.textureLoaded && a.alphaLoaded == b.alphaLoaded;
+         SameBits(a.name, b.name);
 }
 
 template <class T>

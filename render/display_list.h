@@ -15,11 +15,6 @@ extern Framing g_modelFraming;
 
 void BuildDisplayList();
 
-// The corners of the face that the list draws: its first four (0 to 4), or
-// -1 when the face is left out whole because one of them names a vertex
-// outside the object's vertexCount.
-int DrawnCorners(const FaceMQO& face, int vertexCount);
-
-// The material slots that faces may name: the document's count, at most the
-// table's size.
-int MaterialSlots();
+// Lets go of what was drawn from the model: display list 1 and the
+// materials' textures. Call before ReleaseModel, with the context current.
+void ReleaseModelDrawing();

@@ -1,6 +1,6 @@
-#include "model/face_material.h"
+#include "render/face_material.h"
 
-#include "model/material_textures.h"
+#include "render/material_textures.h"
 #include "model/model_loading.h"
 #include "model/texel_layout.h"
 
@@ -43,7 +43,7 @@ void SetGrey(GLenum parameter, float value) {
 
 FaceMaterial::FaceMaterial(int materialCount, bool asModelled)
     : materialCount_(materialCount), cut_(materialCount), asModelled_(asModelled) {
-  for (int i = 0; i < materialCount; ++i) cut_[i] = WantsAlphaTest(g_materials[i]);
+  for (int i = 0; i < materialCount; ++i) cut_[i] = WantsAlphaTest(g_materials[i], g_materialImages[i]);
 }
 
 void FaceMaterial::UseTexture(GLuint name) {
@@ -122,7 +122,7 @@ bool FaceMaterial::Apply(int material) {
     return false;
   }
   const MaterialMQO& m = g_materials[material];
-  const bool textured = m.textureLoaded != 0;
+  const bool textured = g_materialImages[material].textureLoaded != 0;
   if (textured)
     UseTexture(g_textureIds[material]);
   else

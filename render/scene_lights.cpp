@@ -1,4 +1,4 @@
-#include "model/scene_lights.h"
+#include "render/scene_lights.h"
 
 #include <GL/gl.h>
 

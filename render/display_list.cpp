@@ -1,12 +1,12 @@
-#include "model/display_list.h"
+#include "render/display_list.h"
 
 #include <GL/gl.h>
 
-#include <algorithm>
-
-#include "model/drawn_faces.h"
-#include "model/face_material.h"
+#include "model/drawn_model.h"
 #include "model/model_loading.h"
+#include "render/drawn_faces.h"
+#include "render/face_material.h"
+#include "render/material_textures.h"
 
 bool g_asModelled = false;
 Framing g_modelFraming;
@@ -34,27 +34,19 @@ void DrawObject(const ObjectMQO& object, FaceMaterial& material) {
 
 }  // namespace
 
-int DrawnCorners(const FaceMQO& face, int vertexCount) {
-  const int corners = std::clamp(face.numVertices, 0, 4);
-  // A face naming a vertex the object does not have is left out whole.
-  for (int k = 0; k < corners; ++k)
-    if (face.vertexIndex[k] < 0 || face.vertexIndex[k] >= vertexCount) return -1;
-  return corners;
-}
-
-int MaterialSlots() {
-  return g_loader ? std::min(g_loader->GetDocument().numMaterials, kMaxModelSlots) : 0;
-}
-
 void BuildDisplayList() {
-  const int objectCount = g_loader ? std::min(g_loader->GetDocument().numObjects, kMaxModelSlots) : 0;
   glNewList(1, GL_COMPILE);
   if (g_asModelled) {
-    DrawModelAsModelled(g_objects, objectCount, g_modelFraming);
+    DrawModelAsModelled(g_objects, g_objectCount, g_modelFraming);
   } else {
-    FaceMaterial material(MaterialSlots());
-    for (int i = 0; i < objectCount; ++i) DrawObject(g_objects[i], material);
+    FaceMaterial material(g_materialCount);
+    for (int i = 0; i < g_objectCount; ++i) DrawObject(g_objects[i], material);
     material.Finish();
   }
   glEndList();
+}
+
+void ReleaseModelDrawing() {
+  glDeleteLists(1, 1);
+  ReleaseMaterialTextures();
 }

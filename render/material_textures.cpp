@@ -1,4 +1,4 @@
-#include "model/material_textures.h"
+#include "render/material_textures.h"
 
 #include <GL/gl.h>
 
@@ -6,14 +6,12 @@
 #include <cstdio>
 #include <utility>
 
-#include "image/image_manager.h"
-#include "model/model_loading.h"
 #include "model/texel_layout.h"
 #include "model/textures_ahead.h"
 
 // Entry i names the texture object of material slot i; 0 where none was made.
-// The texture objects live until the process ends.
-unsigned int g_textureIds[kMaxTextures];
+// The texture objects live until the model is let go, or the process ends.
+unsigned int g_textureIds[kMaxModelSlots];
 
 unsigned int NewBoundTexture() {
   GLuint name = 0;
@@ -30,15 +28,15 @@ unsigned int NewBoundTexture() {
 namespace {
 
 // prepared: the texels built ahead, or empty to build them here.
-void UploadTexture(int slot, MaterialMQO& material, TexelBlock prepared) {
+void UploadTexture(int slot, const MaterialMQO& material, MaterialImages& images, TexelBlock prepared) {
   glEnable(GL_TEXTURE_2D);
   g_textureIds[slot] = NewBoundTexture();
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-  if (material.alphaPlaneName[0] != '\0') material.LoadAlphaPlane();
+  if (material.alphaPlaneName[0] != '\0') LoadAlphaPlane(material, images);
 
   // The scratch texels live only for the upload; OpenGL keeps its own copy.
   const TexelBlock texels =
-      prepared.rgba.empty() ? BuildTexels(*material.textureImage, AlphaSource(material)) : std::move(prepared);
+      prepared.rgba.empty() ? BuildTexels(*images.textureImage, AlphaSource(material, images)) : std::move(prepared);
   if (!texels.rgba.empty())
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, texels.width, texels.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                  texels.rgba.data());
@@ -49,24 +47,28 @@ void UploadTexture(int slot, MaterialMQO& material, TexelBlock prepared) {
 
 void LoadMaterialTextures() {
   if (!g_loader) return;
-  int count = g_loader->GetDocument().numMaterials;
-  if (count > kMaxTextures) {
-    std::printf("This program can't load over 256 materials\n");
-    count = kMaxTextures;
-  }
+  if (g_loader->document.numMaterials > kMaxModelSlots) std::printf("This program can't load over 256 materials\n");
   std::vector<TextureAhead> ahead = TakeTexturesAhead();
-  ahead.resize(std::max(ahead.size(), static_cast<size_t>(count)));
-  for (int i = 0; i < count; ++i) {
-    MaterialMQO& material = g_materials[i];
+  ahead.resize(std::max(ahead.size(), static_cast<size_t>(g_materialCount)));
+  for (int i = 0; i < g_materialCount; ++i) {
+    const MaterialMQO& material = g_materials[i];
+    MaterialImages& images = g_materialImages[i];
     if (material.textureName[0] == '\0') continue;
     if (ahead[i].image) {
       // What LoadTexture leaves after a clean read.
-      material.textureImage = ahead[i].image.release();
-      material.textureKind = ahead[i].kind;
-      material.textureLoaded = 1;
-    } else if (!material.LoadTexture() || !material.textureImage) {
+      images.textureImage = std::move(ahead[i].image);
+      images.textureKind = ahead[i].kind;
+      images.textureLoaded = 1;
+    } else if (!LoadTexture(material, images) || !images.textureImage) {
       continue;
     }
-    UploadTexture(i, material, std::move(ahead[i].texels));
+    UploadTexture(i, material, images, std::move(ahead[i].texels));
+  }
+}
+
+void ReleaseMaterialTextures() {
+  for (unsigned int& name : g_textureIds) {
+    if (name != 0) glDeleteTextures(1, &name);
+    name = 0;
   }
 }

@@ -1,4 +1,4 @@
-#include "model/drawn_faces.h"
+#include "render/drawn_faces.h"
 
 #include <GL/gl.h>
 
@@ -6,9 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "model/display_list.h"
 #include "model/drawn_model.h"
-#include "model/face_material.h"
+#include "render/face_material.h"
 #include "model/model_loading.h"
 
 namespace {
@@ -79,8 +78,7 @@ bool DrawPass(const DrawnObject& drawn, const Framing& framing, FaceMaterial& ma
 }  // namespace
 
 void DrawModelAsModelled(const ObjectMQO* objects, int objectCount, const Framing& framing) {
-  const int materialCount = MaterialSlots();
-  FaceMaterial material(materialCount, true);
+  FaceMaterial material(g_materialCount, true);
   // The side of a face that the camera sees is lit, whichever it is: a
   // model's open shells and single planes show their inside too. Faces are
   // wound clockwise seen from their front.
@@ -93,7 +91,7 @@ void DrawModelAsModelled(const ObjectMQO* objects, int objectCount, const Framin
   for (int i = 0; i < objectCount; ++i) {
     if (!IsDrawnObject(objects[i])) continue;
     DrawnObject drawn = PrepareDrawnObject(objects[i]);
-    if (DrawPass(drawn, framing, material, materialCount, false)) waiting.push_back(std::move(drawn));
+    if (DrawPass(drawn, framing, material, g_materialCount, false)) waiting.push_back(std::move(drawn));
   }
   if (!waiting.empty()) {
     // Blended over what is opaque, in the file's order, unsorted; each
@@ -101,7 +99,7 @@ void DrawModelAsModelled(const ObjectMQO* objects, int objectCount, const Framin
     // was drawn.
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    for (const DrawnObject& drawn : waiting) DrawPass(drawn, framing, material, materialCount, true);
+    for (const DrawnObject& drawn : waiting) DrawPass(drawn, framing, material, g_materialCount, true);
     glDisable(GL_BLEND);
   }
   material.Finish();
