@@ -1,5 +1,5 @@
 #pragma once
-// The model as the thumbnail draws it: as modelled (model/drawn_faces.h),
+// The model as the thumbnail draws it: as modelled (render/drawn_faces.h),
 // in the thumbnail's scene.
 
 #include "thumbnailer/thumbnail_view.h"
