@@ -7,7 +7,7 @@ extern unsigned int g_textureIds[kMaxModelSlots];  // entry i for material i, 0 
 
 // Loads each material's texture (and alpha plane) from "Texture/<name>" and
 // uploads it; a material whose texture does not load stays untextured. Takes
-// the pictures decoded ahead (textures_ahead.h), when that was started.
+// the pictures decoded ahead (model/textures_ahead.h), when that was started.
 void LoadMaterialTextures();
 // A new texture object, bound, sampled as the model's textures are:
 // repeated, filtered linearly.
