@@ -37,7 +37,12 @@ void Post(const std::string& body) {
 }  // namespace
 
 void StartDesktopNotices() {
-  if (!isatty(STDIN_FILENO) && !isatty(STDOUT_FILENO) && !isatty(STDERR_FILENO)) KeepDiagnostics();
+  if (!isatty(STDIN_FILENO) && !isatty(STDOUT_FILENO) && !isatty(STDERR_FILENO)) {
+    KeepDiagnostics();
+    // An exit where it stands (a decoder's fatal error) still posts what it
+    // said; the exits that posted already leave nothing to post.
+    std::atexit(PostDiagnosticsToDesktop);
+  }
 }
 
 bool HasSessionBus() {

@@ -7,7 +7,8 @@
 // start-up are then also posted as a desktop notification.
 
 // Call first in main: with none of standard input, output and error a
-// terminal, the diagnostics are kept for PostDiagnosticsToDesktop.
+// terminal, the diagnostics are kept for PostDiagnosticsToDesktop, which
+// also runs at exit for whatever no one posted.
 void StartDesktopNotices();
 // Posts the diagnostics kept since the last post as one notification, over
 // the session bus to the freedesktop notification service (through the

@@ -12,12 +12,16 @@
 #include "app/view_control.h"
 #include "app/window_identity.h"
 #include "base/diagnostics.h"
+#include "image/jpeg_manager.h"
 #include "render/display_list.h"
 #include "model/model_loading.h"
 
 int main(int argc, char** argv) {
   g_asModelled = TakeOption(argc, argv, "--as-modelled");
   g_newerFormats = TakeNewerOption(argc, argv) || g_asModelled;
+  // The desktop's way: a texture that cannot be decoded is left out with a
+  // line saying why, and the model shown, rather than the program ended.
+  if (g_newerFormats) CJpegManager::SetFatalErrorsFail(true);
   if (PrintInformationAsked(argc, argv)) return 0;
   StartDesktopNotices();
   KeepFreedMemory();

@@ -52,6 +52,9 @@ void OnMessage(j_common_ptr cinfo) {
   DecodeGuard& guard = GuardOf(cinfo);
   // A quiet thread ends nothing: the picture is read again, out loud.
   if (!g_fatalErrorsFail && !QuietThread::Active()) {
+    // The library's own line names no file: this one does, and is kept for
+    // a notice when the desktop started the program.
+    Diagnose(guard.path, "cannot be decoded; the program ends (status 1)");
     guard.standardExit(cinfo);  // prints the message and ends the process
     std::exit(EXIT_FAILURE);
   }
