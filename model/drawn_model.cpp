@@ -307,7 +307,9 @@ DrawnObject PrepareDrawnObject(const ObjectMQO& object) {
   const std::vector<Plane> planes = MirrorPlanes(object);
   if (!planes.empty()) {
     const double tolerance = OnPlaneTolerance(object);
-    const double joinDistance = std::max(static_cast<double>(object.mirrorDistance), tolerance);
+    // A distance that is not finite is taken as none written.
+    const double written = std::isfinite(object.mirrorDistance) ? object.mirrorDistance : 0.0;
+    const double joinDistance = std::max(written, tolerance);
     for (const Plane& plane : planes) MirrorAcross(drawn.geometry, plane, object.mirror == 2, tolerance, joinDistance);
   }
   WorkOutNormals(drawn);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 ObjectMQO Strip(int mirror, float mirrorDistance) {
@@ -41,6 +43,10 @@ TEST(DrawnModel, JoinedHalvesGetAFaceAcrossThePlane) {
   EXPECT_EQ(PrepareDrawnObject(Strip(1, 0.02f)).geometry.faces.size(), 2);
   EXPECT_EQ(PrepareDrawnObject(Strip(2, 0.001f)).geometry.faces.size(), 2);
   EXPECT_EQ(PrepareDrawnObject(Strip(0, 0.02f)).geometry.faces.size(), 1);
+  // A distance that is not finite joins as if none were written.
+  for (float unwritten : {NAN, INFINITY})
+    EXPECT_EQ(PrepareDrawnObject(Strip(2, unwritten)).geometry.faces.size(),
+              PrepareDrawnObject(Strip(2, 0)).geometry.faces.size());
 }
 
 }  // namespace
