@@ -19,8 +19,8 @@ constexpr const char* kName = "lumenspin-thumbnailer";
 int Usage(FILE* out, int status) {
   std::fprintf(out,
                "usage: %s [-s SIZE] INPUT OUTPUT\n"
-               "Draws the Metasequoia document INPUT (.mqo up to \"Format Text Ver 1.1\", or .mqoz) as a SIZE x SIZE PNG\n"
-               "picture at OUTPUT (SIZE 1 to %d, default %d), without a display.\n",
+               "Draws the Metasequoia document INPUT (.mqo of \"Format Text Ver 1.0\" to \"1.2\" and later 1.x,\n"
+               "or .mqoz) as a SIZE x SIZE PNG picture at OUTPUT (SIZE 1 to %d, default %d), without a display.\n",
                kName, kMaxThumbnailSize, kDefaultThumbnailSize);
   return status;
 }
