@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <thread>
 
 #include "app/console_text.h"
@@ -37,12 +38,28 @@ namespace {
 std::thread g_loading;
 int g_loadResult = 0;
 
+
 bool IsDirectory(const char* path) {
   struct stat info;
   return stat(path, &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 }  // namespace
+
+void CountModelAgainstBudget(const char* path) {
+  const MemoryBudget budget = ModelMemoryBudget();
+  std::string reason;
+  if (g_asModelled && !DrawnModelFits(g_objects, g_objectCount, budget, reason)) {
+    Diagnose(path, "%s; nothing is drawn", reason.c_str());
+    ReleaseModel();
+  }
+  const double modelBytes =
+      g_asModelled ? DrawnModelBytes(g_objects, g_objectCount, budget)
+      : g_loader   ? static_cast<double>(g_loader->KeptFaces()) * budget.perFace +
+                       static_cast<double>(g_loader->KeptVertices()) * budget.perVertex
+                   : 0.0;
+  BoundTexturePixels(budget, modelBytes);
+}
 
 bool MakeAbsolutePath(const std::string& path, char (&out)[kMaxPath]) {
   std::string absolute;
@@ -121,8 +138,10 @@ void ChooseAndStartLoadingModel(const char* commandLinePath) {
   // the order it always has.
   g_loading = std::thread([] {
     g_loadResult = LoadModel(buffer);
+    if (g_loadResult < 0) return;
+    CountModelAgainstBudget(buffer);
     // Decoded while the window system loads its driver; InitGL takes them.
-    if (g_loadResult >= 0) StartTexturesAhead();
+    StartTexturesAhead();
   });
 }
 
@@ -167,9 +186,18 @@ void InitFixedGLState() {
 
 void InitGL() {
   InitFixedGLState();
-  LoadMaterialTextures();
-  if (g_asModelled) FrameViewerModel(g_modelFraming);
-  BuildDisplayList();
+  // Memory that runs out while the model is made ready lets the model go,
+  // with the reason, rather than the program.
+  try {
+    LoadMaterialTextures();
+    if (g_asModelled) FrameViewerModel(g_modelFraming);
+    BuildDisplayList();
+  } catch (const std::bad_alloc&) {
+    Diagnose(nullptr, "out of memory while the model was made ready to draw; nothing is drawn");
+    ReleaseModelDrawing();
+    ReleaseModel();
+    BuildDisplayList();
+  }
 }
 
 void OnFirstDisplay() {

@@ -20,6 +20,11 @@ void PrintHelp();
 // its textures, on a thread. A cancelled chooser or a path that cannot be a
 // model ends the process with status -1 (255).
 void ChooseAndStartLoadingModel(const char* commandLinePath = nullptr);
+// Counts what drawing the model read will take against its memory budget
+// before any of it is made, and bounds the textures to what it leaves. A
+// model as modelled past the budget (its mirrored halves multiply it) is let
+// go, with a line on standard error: nothing is drawn.
+void CountModelAgainstBudget(const char* path);
 // Waits for the reading. Returns only when a model was loaded: a file that
 // cannot be opened ends the process with status -1 (255).
 void FinishLoadingModel();

@@ -79,6 +79,31 @@ double OnPlaneTolerance(const ObjectMQO& object) {
   return std::max(largest * 1e-6, 1e-12);
 }
 
+// How near the plane an open edge's ends must lie to be joined to its image.
+double JoinDistance(const ObjectMQO& object, double tolerance) {
+  // A distance that is not finite is taken as none written.
+  const double written = std::isfinite(object.mirrorDistance) ? object.mirrorDistance : 0.0;
+  return std::max(written, tolerance);
+}
+
+// The corners of the object's faces whose edge (to the next corner) has both
+// ends within joinDistance of the plane: at least as many as the open edges
+// that MirrorAcross joins there.
+long long CornersNearPlane(const ObjectMQO& object, const Plane& plane, double joinDistance) {
+  const int vertexCount = object.vertices.size();
+  long long near = 0;
+  for (const FaceMQO& face : object.faces) {
+    const int corners = DrawnCorners(face, vertexCount);
+    if (corners < 3) continue;
+    for (int k = 0; k < corners; ++k) {
+      const VertexMQO& a = object.vertices[face.vertexIndex[k]];
+      const VertexMQO& b = object.vertices[face.vertexIndex[(k + 1) % corners]];
+      near += std::abs(plane.Distance(a)) <= joinDistance && std::abs(plane.Distance(b)) <= joinDistance;
+    }
+  }
+  return near;
+}
+
 // The faces with their mirror images across one plane added. Corners on the
 // plane are their own images, so the two halves share them; with joined
 // halves, an open edge whose ends lie near the plane gets a face that joins
@@ -307,11 +332,39 @@ DrawnObject PrepareDrawnObject(const ObjectMQO& object) {
   const std::vector<Plane> planes = MirrorPlanes(object);
   if (!planes.empty()) {
     const double tolerance = OnPlaneTolerance(object);
-    // A distance that is not finite is taken as none written.
-    const double written = std::isfinite(object.mirrorDistance) ? object.mirrorDistance : 0.0;
-    const double joinDistance = std::max(written, tolerance);
+    const double joinDistance = JoinDistance(object, tolerance);
     for (const Plane& plane : planes) MirrorAcross(drawn.geometry, plane, object.mirror == 2, tolerance, joinDistance);
   }
   WorkOutNormals(drawn);
   return drawn;
+}
+
+DrawnSize MostDrawn(const ObjectMQO& object) {
+  DrawnSize size{object.numFaces, object.numVertices};
+  const std::vector<Plane> planes = MirrorPlanes(object);
+  const double joinDistance = planes.empty() ? 0 : JoinDistance(object, OnPlaneTolerance(object));
+  // Each plane doubles what there is. The planes stand at right angles, so
+  // a copy's corners lie as near a later plane as the original's; the
+  // joining faces made so far add at most four corners each.
+  long long copies = 1, joins = 0;
+  for (const Plane& plane : planes) {
+    const long long newJoins =
+        object.mirror == 2 ? copies * CornersNearPlane(object, plane, joinDistance) + 4 * joins : 0;
+    size.faces = 2 * size.faces + newJoins;
+    size.vertices *= 2;
+    joins = 2 * joins + newJoins;
+    copies *= 2;
+  }
+  return size;
+}
+
+DrawnSize MostDrawn(const ObjectMQO* objects, int count) {
+  DrawnSize size;
+  for (int i = 0; i < count; ++i) {
+    if (!IsDrawnObject(objects[i])) continue;
+    const DrawnSize one = MostDrawn(objects[i]);
+    size.faces += one.faces;
+    size.vertices += one.vertices;
+  }
+  return size;
 }

@@ -107,7 +107,7 @@ int RunReader(FILE* fp) {
   ReleaseModel();
   g_loader = new LoaderMQO(DocumentMQO(), fp);
   g_loader->SetNewerFormats(g_newerFormats);
-  g_loader->SetMemoryBudget(g_memoryBudget.bytes > 0 ? g_memoryBudget : ViewerMemoryBudget());
+  g_loader->SetMemoryBudget(ModelMemoryBudget());
   return g_loader->Load();
 }
 
@@ -149,6 +149,36 @@ std::string MemoryReason() {
 MemoryBudget ViewerMemoryBudget() {
   // At least a byte: a budget of 0 would set no bound at all.
   return MemoryBudget{std::max(1LL, AvailableMemoryBytes() / 2), kViewerBytesPerFace, kViewerBytesPerVertex};
+}
+
+MemoryBudget ModelMemoryBudget() { return g_memoryBudget.bytes > 0 ? g_memoryBudget : ViewerMemoryBudget(); }
+
+double DrawnModelBytes(const ObjectMQO* objects, int count, const MemoryBudget& budget) {
+  const DrawnSize drawn = MostDrawn(objects, count);
+  // In doubles: a hostile count times its cost may pass what a 64-bit
+  // integer holds.
+  return static_cast<double>(drawn.faces) * budget.perFace + static_cast<double>(drawn.vertices) * budget.perVertex;
+}
+
+bool DrawnModelFits(const ObjectMQO* objects, int count, const MemoryBudget& budget, std::string& reason) {
+  const double cost = DrawnModelBytes(objects, count, budget);
+  if (cost <= static_cast<double>(budget.bytes)) return true;
+  const DrawnSize drawn = MostDrawn(objects, count);
+  char text[300];
+  std::snprintf(text, sizeof text,
+                "out of memory: drawn as modelled (mirrored halves included), up to %lld faces and %lld vertices "
+                "would take %.0f MiB, more than the %lld MiB a model may have here",
+                drawn.faces, drawn.vertices, cost / (1 << 20), budget.bytes >> 20);
+  reason = text;
+  return false;
+}
+
+void BoundTexturePixels(const MemoryBudget& budget, double modelBytes) {
+  const double left = std::max(0.0, static_cast<double>(budget.bytes) - modelBytes);
+  // At least one pixel: a bound of 0 would be none at all.
+  const long long pixels = std::max(1LL, static_cast<long long>(std::min(
+      static_cast<double>(kViewerMaxTexturePixels), left / kViewerBytesPerTexturePixel)));
+  CImageManager::SetPixelLimits(0, pixels);
 }
 
 std::string ReadFailureReason(int result, FILE* fp) {

@@ -10,6 +10,7 @@
 
 #include "image/material_images.h"
 #include "mqo/loader.h"
+#include "model/drawn_model.h"
 
 constexpr int kMaxModelSlots = 256;
 
@@ -40,6 +41,27 @@ extern MemoryBudget g_memoryBudget;
 constexpr long long kViewerBytesPerFace = 512;
 constexpr long long kViewerBytesPerVertex = 32;
 MemoryBudget ViewerMemoryBudget();
+// The budget that the model read was given (ViewerMemoryBudget() when
+// g_memoryBudget was unset).
+MemoryBudget ModelMemoryBudget();
+
+// What the objects drawn as modelled, with their mirrored halves and
+// joining faces (at most as drawn_model.h counts them), take of the budget,
+// in bytes; and whether they fit it (if not, reason says "out of memory"
+// with what they would take).
+double DrawnModelBytes(const ObjectMQO* objects, int count, const MemoryBudget& budget);
+bool DrawnModelFits(const ObjectMQO* objects, int count, const MemoryBudget& budget, std::string& reason);
+
+// The viewer's textures share the model's budget: each pixel keeps its
+// decoded plane (up to 4 bytes) and the renderer's copy (4), and while it is
+// uploaded its texels (4 more). Whatever the budget, all textures together
+// may have at most 256 Mi pixels (sixteen of 4096 x 4096), so that a small
+// archive of pictures of flat colour cannot take the machine's memory.
+constexpr long long kViewerBytesPerTexturePixel = 12;
+constexpr long long kViewerMaxTexturePixels = 256LL << 20;
+// Bounds the pixels of all pictures alive at once to what the budget leaves
+// beyond modelBytes, and to kViewerMaxTexturePixels.
+void BoundTexturePixels(const MemoryBudget& budget, double modelBytes);
 
 // Reads the file into the tables. Returns -1 (after "Can't open mqo file.
 // [enter]" and a wait for one character) when the file cannot be opened, and

@@ -36,12 +36,20 @@ void DrawObject(const ObjectMQO& object, FaceMaterial& material) {
 
 void BuildDisplayList() {
   glNewList(1, GL_COMPILE);
-  if (g_asModelled) {
-    DrawModelAsModelled(g_objects, g_objectCount, g_modelFraming);
-  } else {
-    FaceMaterial material(g_materialCount);
-    for (int i = 0; i < g_objectCount; ++i) DrawObject(g_objects[i], material);
-    material.Finish();
+  try {
+    if (g_asModelled) {
+      DrawModelAsModelled(g_objects, g_objectCount, g_modelFraming);
+    } else {
+      FaceMaterial material(g_materialCount);
+      for (int i = 0; i < g_objectCount; ++i) DrawObject(g_objects[i], material);
+      material.Finish();
+    }
+  } catch (...) {
+    // The list is closed, a polygon that was begun with it, so that the
+    // caller can make another.
+    glEnd();
+    glEndList();
+    throw;
   }
   glEndList();
 }

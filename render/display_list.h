@@ -13,6 +13,8 @@
 extern bool g_asModelled;
 extern Framing g_modelFraming;
 
+// Memory that runs out while it is compiled (the model's preparation)
+// leaves the list closed and throws std::bad_alloc on.
 void BuildDisplayList();
 
 // Lets go of what was drawn from the model: display list 1 and the

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "image/jpeg_manager.h"
+#include "model/model_loading.h"
 #include "thumbnailer/thumbnail_picture.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -65,16 +66,5 @@ long long DrawingBudget() {
 }
 
 bool WithinDrawingBudget(const ObjectMQO* objects, int count, long long budget, std::string& reason) {
-  long long faces = 0, vertices = 0;
-  for (int i = 0; i < count; ++i) {
-    faces += objects[i].numFaces;
-    vertices += objects[i].numVertices;
-  }
-  const long long cost = faces * kBytesPerDrawnFace + vertices * kBytesPerDrawnVertex;
-  if (cost <= budget) return true;
-  char text[200];
-  std::snprintf(text, sizeof text, "too large to draw: %lld faces and %lld vertices would take %lld MiB, %lld MiB allowed",
-                faces, vertices, cost >> 20, budget >> 20);
-  reason = text;
-  return false;
+  return DrawnModelFits(objects, count, MemoryBudget{budget, kBytesPerDrawnFace, kBytesPerDrawnVertex}, reason);
 }

@@ -52,6 +52,7 @@ constexpr long long kProgramBytes = 768LL << 20;
 // in effect (kAddressSpaceBytes, or a lower one set by the caller); the same
 // in a sanitized build, where that bound is not set.
 long long DrawingBudget();
-// Whether drawing the objects costs at most budget bytes; if not, reason
-// says what the document holds.
+// Whether drawing the objects, as modelled (mirrored halves and joining
+// faces included), costs at most budget bytes; if not, reason says "out of
+// memory" with what they would take.
 bool WithinDrawingBudget(const ObjectMQO* objects, int count, long long budget, std::string& reason);

@@ -14,6 +14,10 @@
 #include "app/console_text.h"
 #include "app/file_chooser.h"
 #include "app/startup.h"
+#include "image/image_manager.h"
+#include "image/tga_manager.h"
+#include "model/model_loading.h"
+#include "render/display_list.h"
 
 namespace {
 
@@ -93,6 +97,52 @@ TEST(ModelPath, DefaultExtensionOnlyForMissingNamesWithoutOne) {
   EXPECT_EQ(WithDefaultExtension(plain), plain);  // an existing file is taken as it is
   EXPECT_EQ(WithDefaultExtension(dir.string() + "/"), dir.string() + "/");
   std::filesystem::remove_all(dir);
+}
+
+// The budget counts the model as it will be drawn: a document that the
+// reader's budget takes, mirrored across three planes into eight times its
+// faces, must not be drawn past it (it had aborted the viewer, or taken
+// three times what it was charged).
+TEST(ModelBudget, MirroredCopiesAreCountedBeforeTheyAreMade) {
+  const std::string path = std::filesystem::temp_directory_path() / "mirrored-budget.mqo";
+  FILE* fp = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(fp, nullptr);
+  std::fputs("Metasequoia Document\nFormat Text Ver 1.0\n\nObject \"half\" {\n\tmirror 1\n\tmirror_axis 7\n"
+             "\tvertex 3 {\n\t\t1 1 1\n\t\t2 1 1\n\t\t1 2 1\n\t}\n\tface 1 {\n\t\t3 V(0 1 2)\n\t}\n}\nEof\n",
+             fp);
+  std::fclose(fp);
+  g_memoryBudget = MemoryBudget{300, 100, 0};  // three faces
+  for (bool asModelled : {false, true}) {
+    g_asModelled = asModelled;
+    ASSERT_EQ(LoadModel(path.c_str()), 0);
+    ASSERT_EQ(g_objectCount, 1);
+    testing::internal::CaptureStderr();
+    CountModelAgainstBudget(path.c_str());
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(g_objectCount, asModelled ? 0 : 1);
+    EXPECT_EQ(said.find("out of memory") != std::string::npos, asModelled) << said;
+  }
+  // The textures get what the model leaves of the budget: (300 - 100) / 12
+  // pixels, so a 5 x 5 picture is refused before its planes are made.
+  g_asModelled = false;
+  ASSERT_EQ(LoadModel(path.c_str()), 0);
+  CountModelAgainstBudget(path.c_str());
+  const std::string picture = path + ".tga";
+  fp = std::fopen(picture.c_str(), "wb");
+  ASSERT_NE(fp, nullptr);
+  const unsigned char header[18] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 5, 0, 5, 0, 24, 0};
+  std::fwrite(header, 1, sizeof header, fp);
+  for (int i = 0; i < 75; ++i) std::fputc(i, fp);
+  std::fclose(fp);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(CTgaManager().Load(picture.c_str()), -1);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("all pictures together"), std::string::npos);
+  std::filesystem::remove(picture);
+  ReleaseModel();
+  g_asModelled = false;
+  g_memoryBudget = MemoryBudget{};
+  CImageManager::SetPixelLimits(0, 0);
+  std::filesystem::remove(path);
 }
 
 TEST(Reshape, AspectRatioOfAMinimisedWindow) {

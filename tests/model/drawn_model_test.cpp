@@ -49,4 +49,22 @@ TEST(DrawnModel, JoinedHalvesGetAFaceAcrossThePlane) {
               PrepareDrawnObject(Strip(2, 0)).geometry.faces.size());
 }
 
+// What an object will be drawn as is bounded before it is made, for the
+// memory budget: never below what the preparation then makes, and exact
+// for a plain mirror and one joined edge.
+TEST(DrawnModel, MostDrawnBoundsThePreparedGeometry) {
+  EXPECT_EQ(MostDrawn(Strip(2, 0.02f)).faces, 3);
+  EXPECT_EQ(MostDrawn(Strip(1, 0.02f)).faces, 2);
+  for (int mirror : {1, 2})
+    for (int axes : {1, 3, 7, 8 | 7})
+      for (float distance : {0.02f, 2.0f}) {
+        ObjectMQO o = Strip(mirror, distance);
+        o.mirrorAxis = axes;
+        const DrawnObject drawn = PrepareDrawnObject(o);
+        const DrawnSize most = MostDrawn(o);
+        EXPECT_GE(most.faces, static_cast<long long>(drawn.geometry.faces.size())) << mirror << axes << distance;
+        EXPECT_GE(most.vertices, static_cast<long long>(drawn.geometry.vertices.size())) << mirror << axes << distance;
+      }
+}
+
 }  // namespace

@@ -20,6 +20,13 @@ TEST(WithinDrawingBudget, CountsEveryObjectsFacesAndVertices) {
   EXPECT_TRUE(WithinDrawingBudget(objects, 2, cost, reason));
   EXPECT_FALSE(WithinDrawingBudget(objects, 2, cost - 1, reason));
   EXPECT_NE(reason.find("1000 faces and 500 vertices"), std::string::npos) << reason;
+  // Mirrored across three planes, an object is drawn eight times over.
+  objects[1].mirror = 1;
+  objects[1].mirrorAxis = 7;
+  EXPECT_FALSE(WithinDrawingBudget(objects, 2, 3800 * kBytesPerDrawnFace + 4000 * kBytesPerDrawnVertex - 1, reason));
+  EXPECT_NE(reason.find("out of memory"), std::string::npos) << reason;
+  EXPECT_TRUE(WithinDrawingBudget(objects, 2, 3800 * kBytesPerDrawnFace + 4000 * kBytesPerDrawnVertex, reason));
+  objects[1].mirror = 0;
   objects[0].numFaces = objects[1].numFaces = 2000000000;
   EXPECT_FALSE(WithinDrawingBudget(objects, 2, DrawingBudget(), reason));
   // Without a lower bound set by the caller, over 10 million faces fit.
