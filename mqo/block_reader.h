@@ -38,6 +38,13 @@ class BlockReader {
   // byte at end may be overwritten while the line is in use, and restored.
   bool Peek(char*& begin, char*& end);
   void Consume(const char* end) { pos_ = static_cast<std::size_t>(end - buffer_); }
+  // Moves past the next `bytes` bytes when the buffer holds them all, as a
+  // seek of the stream would; false, and nothing moved, when it does not.
+  bool Skip(std::size_t bytes) {
+    if (offset_ < 0 || bytes > Available()) return false;
+    pos_ += bytes;
+    return true;
+  }
 
   // The bytes not yet handed out. Past them, until the next fill, there is
   // always a line feed that does not belong to the stream, so a scan for
