@@ -51,7 +51,8 @@ run: build
 bench: build
 	@scripts/run-bench $(RELEASE)
 
-# Longer fuzz runs than the test command makes: FUZZ_SECONDS for each target.
+# Fuzzing, FUZZ_SECONDS for each target (make test only replays the seeds). A
+# failing input is kept in build/asan/fuzz/failures/<target>/.
 FUZZ_SECONDS ?= 300
 fuzz: asan
 	@for f in $(ASAN)/fuzz/*_fuzz; do \
