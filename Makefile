@@ -1,12 +1,12 @@
 # The project's front door: make (the release build), make run, make test
-# (also install, package, bench, fuzz).
+# (also check, install, package, bench, fuzz).
 JOBS ?= 2
 MAKEFLAGS += --no-print-directory
 RELEASE := build/release
 ASAN := build/asan
 PREFIX ?= /usr/local
 
-.PHONY: build deps asan test run install package bench fuzz clean
+.PHONY: build deps asan test check run install package bench fuzz clean
 
 # Release configuration (-O2), with the viewer at build/release/lumenspin.
 build: deps
@@ -33,11 +33,17 @@ asan: deps
 	  -DLUMENSPIN_SANITIZE=ON -DLUMENSPIN_FUZZ=ON >/dev/null
 	@cmake --build $(ASAN) -j $(JOBS)
 
-# Every test, in the sanitized build, under a virtual X server for the OpenGL ones
-# (-noreset: a server resetting after its last client left refuses newcomers).
+# The tests run in the sanitized build, under a virtual X server for the OpenGL
+# ones (-noreset: a server resetting after its last client left refuses newcomers).
+XVFB := xvfb-run -a -s "-screen 0 1280x1024x24 -noreset -nolisten tcp"
+
+# Every test: what CI runs. CTEST_ARGS selects, e.g. -LE system.
 test: asan
-	@cd $(ASAN) && xvfb-run -a -s "-screen 0 1280x1024x24 -noreset -nolisten tcp" \
-	  ctest --output-on-failure -j $(JOBS)
+	@cd $(ASAN) && $(XVFB) ctest --output-on-failure -j $(JOBS) $(CTEST_ARGS)
+
+# The unit tests alone (the GoogleTest programs, label unit): seconds once built.
+check: asan
+	@cd $(ASAN) && $(XVFB) ctest --output-on-failure -j $(JOBS) -L unit $(CTEST_ARGS)
 
 run: build
 	@scripts/run-viewer $(RELEASE)/lumenspin
@@ -45,7 +51,8 @@ run: build
 bench: build
 	@scripts/run-bench $(RELEASE)
 
-# Longer fuzz runs than the test command makes: FUZZ_SECONDS for each target.
+# Fuzzing, FUZZ_SECONDS for each target (make test only replays the seeds). A
+# failing input is kept in build/asan/fuzz/failures/<target>/.
 FUZZ_SECONDS ?= 300
 fuzz: asan
 	@for f in $(ASAN)/fuzz/*_fuzz; do \
