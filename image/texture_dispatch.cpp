@@ -91,15 +91,19 @@ int LoadImage(const char* name, std::unique_ptr<CImageManager>& image, int& load
     if (FILE* fp = OpenPackedTexture(entry, why)) {
       image.reset(kind->create());
       const bool read = image->LoadStream(fp, shown.c_str()) != -1;
-      std::fclose(fp);
-      if (read) {
-        loaded = 1;
-        return 1;
+      // A damaged entry is as one that cannot be opened, whatever the
+      // decoder made of it.
+      if (FinishPackedTexture(fp, why)) {
+        if (read) {
+          loaded = 1;
+          return 1;
+        }
+        Diagnose(shown.c_str(), "%s could not be decoded as a %s file", role, kind->extension + 1);
+        image.reset();
+        loaded = 0;
+        return 0;
       }
-      Diagnose(shown.c_str(), "%s could not be decoded as a %s file", role, kind->extension + 1);
       image.reset();
-      loaded = 0;
-      return 0;
     }
     Diagnose(shown.c_str(), "%s not read from the archive: %s", role, why.c_str());
   }
@@ -125,6 +129,8 @@ CImageManager* DecodeTextureQuietly(const char* name, int& textureKind) {
   const ReaderKind* kind = name[0] != '\0' ? FindReader(name) : nullptr;
   char path[260];
   if (!kind || std::snprintf(path, sizeof path, "Texture/%s", name) >= static_cast<int>(sizeof path)) return nullptr;
+  // An archive's own texture comes first, and is read in place.
+  if (!FindPackedTexture(name).empty()) return nullptr;
   const std::string found = FindTextureFile(name);
   if (found.empty()) return nullptr;
   const QuietThread quiet;

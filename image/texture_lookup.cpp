@@ -253,6 +253,16 @@ FILE* OpenPackedTexture(const std::string& name, std::string& reason) {
   return g_packed.open(name, reason);
 }
 
+bool FinishPackedTexture(FILE* fp, std::string& reason) {
+  char rest[1 << 16];
+  while (std::fread(rest, 1, sizeof rest, fp) == sizeof rest) {
+  }
+  const bool damaged = std::ferror(fp) != 0;
+  std::fclose(fp);
+  if (damaged) reason = g_packed.failure ? g_packed.failure() : "the entry is damaged";
+  return !damaged;
+}
+
 std::string PackedTexturePath(const std::string& name) { return g_packed.archive + "/" + name; }
 
 std::vector<std::string> CandidateFileNames(const char* name) {

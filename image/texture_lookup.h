@@ -33,6 +33,8 @@ struct PackedTextures {
   std::vector<std::string> names;
   std::string archive;
   std::function<FILE*(const std::string& name, std::string& reason)> open;
+  // Why the last stream that failed did.
+  std::function<std::string()> failure;
 };
 // Replaces them; an empty set turns them off.
 void SetPackedTextures(PackedTextures textures);
@@ -42,6 +44,11 @@ void SetPackedTextures(PackedTextures textures);
 std::string FindPackedTexture(const char* name);
 // The entry as a stream at its start, or null with the reason.
 FILE* OpenPackedTexture(const std::string& name, std::string& reason);
+// Reads what a decoder left of the entry's stream and closes it; false, with
+// the reason, when the archive then found the entry damaged (a wrong check
+// sum, fewer bytes than it declares): a decoder stops at its picture's end
+// marker, before the stream has seen its end.
+bool FinishPackedTexture(FILE* fp, std::string& reason);
 // "ARCHIVE/ENTRY", how messages name it.
 std::string PackedTexturePath(const std::string& name);
 // The file names (no folders) that the name may refer to: the last

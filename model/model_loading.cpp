@@ -98,6 +98,7 @@ void OfferPackedTextures(std::unique_ptr<ModelArchive> archive, const char* path
   packed.archive = std::filesystem::absolute(path, error).string();
   g_archive = std::move(archive);
   packed.open = [](const std::string& name, std::string& reason) { return g_archive->OpenEntry(name.c_str(), reason); };
+  packed.failure = [] { return g_archive->Failure(); };
   SetPackedTextures(std::move(packed));
 }
 

@@ -77,6 +77,21 @@ run "$thumbnailer" "$E2E_TMP/packed/cube.mqoz" "$E2E_TMP/archive.png"
 [ "$status" = 0 ] && cmp -s "$E2E_TMP/document.png" "$E2E_TMP/archive.png" ||
   e2e_fail "the texture in the archive was not used first"
 
+# A texture entry whose check sum is wrong is damaged, as a document would
+# be: not used as it decodes, but said and passed over.
+python3 - "$E2E_TMP/packed/cube.mqoz" "$E2E_TMP/packed/damaged.mqoz" <<'EOF'
+import struct, sys
+b = bytearray(open(sys.argv[1], 'rb').read())
+local = b.find(b'PK\x03\x04', b.find(b'PK\x03\x04') + 4)
+central = b.find(b'PK\x01\x02', b.find(b'PK\x01\x02') + 4)
+for at in (local + 14, central + 16):
+    struct.pack_into('<I', b, at, struct.unpack_from('<I', b, at)[0] ^ 1)
+open(sys.argv[2], 'wb').write(b)
+EOF
+run "$thumbnailer" "$E2E_TMP/packed/damaged.mqoz" "$E2E_TMP/damaged.png"
+grep -q "damaged.mqoz/check.png: texture not read from the archive" "$E2E_ERR" ||
+  e2e_fail "a texture entry with a wrong check sum was used without a word: $(cat "$E2E_ERR")"
+
 # Zipped without its texture, the cube's thumbnail is the document's own
 # picture, as for the document alone: opaque to its corners.
 mkdir -p "$E2E_TMP/alone"
