@@ -97,7 +97,10 @@ bool CImageManager::WithinPixelLimit(long long width, long long height) const {
 bool CImageManager::AllocatePlane(unsigned char**& rows, int channels) {
   if (!WithinPixelLimit(m_width, m_height)) return false;
   rows = new (std::nothrow) unsigned char*[m_height > 0 ? m_height : 0]();
-  if (!rows) return false;
+  if (!rows) {
+    m_outOfMemory = true;
+    return false;
+  }
   // Counted until the destructor releases the plane.
   const long long pixels = static_cast<long long>(std::max(m_width, 0)) * std::max(m_height, 0);
   m_countedPixels += pixels;
@@ -107,7 +110,10 @@ bool CImageManager::AllocatePlane(unsigned char**& rows, int channels) {
   if (planeBytes >= kHugeBlockBytes) {
     PlaneBlock& block = &rows == &m_rgbRows ? m_rgbBlock : m_alphaBlock;
     block.data = AllocateHugeBlock(planeBytes);
-    if (!block.data) return false;
+    if (!block.data) {
+      m_outOfMemory = true;
+      return false;
+    }
     block.bytes = planeBytes;
     for (int y = 0; y < m_height; ++y) rows[y] = static_cast<unsigned char*>(block.data) + y * rowBytes;
     return true;
@@ -115,7 +121,10 @@ bool CImageManager::AllocatePlane(unsigned char**& rows, int channels) {
   // Rows of a picture without columns hold nothing and stay null.
   for (int y = 0; rowBytes > 0 && y < m_height; ++y) {
     rows[y] = new (std::nothrow) unsigned char[rowBytes];
-    if (!rows[y]) return false;
+    if (!rows[y]) {
+      m_outOfMemory = true;
+      return false;
+    }
   }
   return true;
 }

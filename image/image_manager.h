@@ -43,6 +43,9 @@ class CImageManager {
   int m_planeKind;              // 0 nothing, 1 colour plane, 2 single-channel plane
   int m_width;
   int m_height;
+  // Set when the reader failed for want of memory (a plane, or its scratch
+  // rows), not for anything in the file.
+  bool m_outOfMemory = false;
 
  private:
   // A plane the reader allocated as one block of huge pages; rows are then

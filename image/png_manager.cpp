@@ -105,7 +105,10 @@ int CPngManager::Decode(FILE* fp, long long fileLength, PngDecode& d) {
       const size_t scratchRows = passes > 1 ? height : 1;
       d.scratch = static_cast<unsigned char*>(std::malloc(rowBytes * scratchRows + 1));
       d.scratchRows = static_cast<unsigned char**>(std::malloc(sizeof(unsigned char*) * (height + 1)));
-      if (!d.scratch || !d.scratchRows) return -1;
+      if (!d.scratch || !d.scratchRows) {
+        m_outOfMemory = true;
+        return -1;
+      }
       for (png_uint_32 y = 0; y < height; ++y) d.scratchRows[y] = d.scratch + (passes > 1 ? rowBytes * y : 0);
       target = nullptr;
     }

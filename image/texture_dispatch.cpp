@@ -52,6 +52,14 @@ const ReaderKind* FindReader(const char* name) {
   return nullptr;
 }
 
+// Why a found picture was not read: memory, or the file itself.
+void DiagnoseUnread(const char* shown, const char* role, const ReaderKind& kind, const CImageManager& image) {
+  if (image.m_outOfMemory)
+    Diagnose(shown, "%s not read: out of memory for its %d x %d pixels", role, image.m_width, image.m_height);
+  else
+    Diagnose(shown, "%s could not be decoded as a %s file", role, kind.extension + 1);
+}
+
 void DiagnoseNotFound(const char* role, const char* name) {
   // Two spellings of a Shift-JIS name may look the same once shown.
   std::vector<std::string> shown;
@@ -98,7 +106,7 @@ int LoadImage(const char* name, std::unique_ptr<CImageManager>& image, int& load
           loaded = 1;
           return 1;
         }
-        Diagnose(shown.c_str(), "%s could not be decoded as a %s file", role, kind->extension + 1);
+        DiagnoseUnread(shown.c_str(), role, *kind, *image);
         image.reset();
         loaded = 0;
         return 0;
@@ -116,8 +124,7 @@ int LoadImage(const char* name, std::unique_ptr<CImageManager>& image, int& load
     loaded = 1;
     return 1;
   }
-  if (!found.empty())
-    Diagnose(FullTexturePath(found).c_str(), "%s could not be decoded as a %s file", role, kind->extension + 1);
+  if (!found.empty()) DiagnoseUnread(FullTexturePath(found).c_str(), role, *kind, *image);
   image.reset();
   loaded = 0;
   return 0;

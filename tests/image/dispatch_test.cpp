@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -201,6 +206,39 @@ TEST_F(Dispatch, GetPixelStaysInsideThePicture) {
   CTgaManager grey;
   unsigned char keep[3] = {7, 7, 7};
   EXPECT_EQ(grey.GetPixel(0, 0, keep), 0);
+}
+
+// Memory that runs out while a texture is decoded is said as such, not as a
+// file that could not be decoded. The address space is bounded in a child
+// process, a little above what it already has, so that the picture's plane
+// cannot be had.
+TEST_F(Dispatch, TextureWithoutMemoryIsSaidToBeSo) {
+  WriteBytes("Texture/big.tga", Tga(2, 1024, 1024, 24, Bytes(1024 * 1024 * 3, 7)));
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (!std::freopen("said.txt", "w", stderr)) _exit(2);
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    unsigned long long kib = 0;
+    while (std::getline(status, line))
+      if (line.rfind("VmSize:", 0) == 0) kib = std::stoull(line.substr(7));
+    const rlimit bound{(kib << 10) + (1 << 20), (kib << 10) + (1 << 20)};
+    if (kib == 0 || setrlimit(RLIMIT_AS, &bound) != 0) _exit(2);
+    Material m = WithTexture("big.tga");
+    const int loaded = m.LoadTexture();
+    std::fflush(stderr);
+    _exit(loaded);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  std::ifstream in("said.txt");
+  std::stringstream said;
+  said << in.rdbuf();
+  EXPECT_NE(said.str().find("texture not read: out of memory for its 1024 x 1024 pixels"), std::string::npos) << said.str();
+  EXPECT_EQ(said.str().find("could not be decoded"), std::string::npos) << said.str();
 }
 
 }  // namespace
