@@ -265,12 +265,13 @@ bool FinishPackedTexture(FILE* fp, std::string& reason) {
 
 std::string PackedTexturePath(const std::string& name) { return g_packed.archive + "/" + name; }
 
-std::vector<std::string> CandidateFileNames(const char* name) {
+std::vector<std::string> CandidateEntryPaths(const char* name) {
   Spellings spellings = CandidatesOf(name ? name : "");
-  std::vector<std::string> names;
+  std::vector<std::string> paths;
   spellings.plain.insert(spellings.plain.end(), spellings.converted.begin(), spellings.converted.end());
-  for (const Components& candidate : spellings.plain) names.push_back(candidate.back());
-  return names;
+  for (const Components& candidate : spellings.plain)
+    if (StaysBelow(candidate)) paths.push_back(Join(candidate));
+  return paths;
 }
 
 std::string FindTextureFile(const char* name) {

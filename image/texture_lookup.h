@@ -51,9 +51,10 @@ FILE* OpenPackedTexture(const std::string& name, std::string& reason);
 bool FinishPackedTexture(FILE* fp, std::string& reason);
 // "ARCHIVE/ENTRY", how messages name it.
 std::string PackedTexturePath(const std::string& name);
-// The file names (no folders) that the name may refer to: the last
-// components of its candidates, to be compared ignoring case.
-std::vector<std::string> CandidateFileNames(const char* name);
+// The entry paths (folders separated by '/') that the name may refer to in
+// an archive: its candidates that stay below the archive's root, to be
+// compared ignoring case.
+std::vector<std::string> CandidateEntryPaths(const char* name);
 
 // A path relative to the current directory (the model's folder) made absolute.
 std::string FullTexturePath(const std::string& path);

@@ -172,7 +172,7 @@ FILE* ModelArchive::OpenIndex(unsigned long long index, std::string& reason) {
   return stream;
 }
 
-std::vector<std::string> ModelArchive::EntryNames(const std::function<bool(const std::string& fileName)>& wanted,
+std::vector<std::string> ModelArchive::EntryNames(const std::function<bool(const std::string& name)>& wanted,
                                                   std::size_t maxCount) const {
   std::vector<std::string> names;
   std::set<std::string> seen;
@@ -180,7 +180,7 @@ std::vector<std::string> ModelArchive::EntryNames(const std::function<bool(const
   for (zip_int64_t i = 0; i < count && names.size() < maxCount; ++i) {
     const char* raw = Zip().get_name(m_zip, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
     const std::string name = raw ? raw : "";
-    if (StaysInside(name) && wanted(name.substr(name.find_last_of('/') + 1)) && seen.insert(name).second)
+    if (StaysInside(name) && wanted(name) && seen.insert(name).second)
       names.push_back(name);
   }
   return names;

@@ -56,11 +56,10 @@ class ModelArchive {
   // null with the reason when there is none or it cannot be read.
   FILE* OpenEntry(const char* name, std::string& reason);
 
-  // The names of at most maxCount entries, in archive order, whose last name
-  // component `wanted` accepts; entries with "..", an absolute path or a
-  // name of more than 200 bytes, folders, and a second entry of a name are
-  // left out.
-  std::vector<std::string> EntryNames(const std::function<bool(const std::string& fileName)>& wanted,
+  // The names of at most maxCount entries, in archive order, that `wanted`
+  // accepts; entries with "..", an absolute path or a name of more than 200
+  // bytes, folders, and a second entry of a name are left out.
+  std::vector<std::string> EntryNames(const std::function<bool(const std::string& name)>& wanted,
                                       std::size_t maxCount) const;
 
  private:

@@ -85,12 +85,14 @@ void OfferPackedTextures(std::unique_ptr<ModelArchive> archive, const char* path
       if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
     return name;
   };
+  // Only the entries a material's name can lead to are offered: however
+  // many others of the same file name lie in folders before them.
   std::set<std::string> named;
   for (int i = 0; i < g_materialCount; ++i)
     for (const char* name : {g_materials[i].textureName, g_materials[i].alphaPlaneName})
-      for (const std::string& file : CandidateFileNames(name)) named.insert(lower(file));
+      for (const std::string& path : CandidateEntryPaths(name)) named.insert(lower(path));
   if (named.empty()) return;
-  const auto wanted = [&](const std::string& fileName) { return named.count(lower(fileName)) > 0; };
+  const auto wanted = [&](const std::string& entry) { return named.count(lower(entry)) > 0; };
   PackedTextures packed;
   packed.names = archive->EntryNames(wanted, kMaxPackedTextures);
   if (packed.names.empty()) return;

@@ -92,6 +92,21 @@ run "$thumbnailer" "$E2E_TMP/packed/damaged.mqoz" "$E2E_TMP/damaged.png"
 grep -q "damaged.mqoz/check.png: texture not read from the archive" "$E2E_ERR" ||
   e2e_fail "a texture entry with a wrong check sum was used without a word: $(cat "$E2E_ERR")"
 
+# The texture at the archive's root is found however many entries of its
+# file name lie in folders before it.
+python3 - "$cube" "$E2E_TMP/packed/crowded.mqoz" <<'EOF'
+import sys, zipfile
+cube, out = sys.argv[1], sys.argv[2]
+with zipfile.ZipFile(out, 'w') as z:
+    for i in range(1100):
+        z.writestr('other%d/check.png' % i, b'not this one')
+    z.write(cube + '/cube.mqo', 'cube.mqo')
+    z.write(cube + '/check.png', 'check.png')
+EOF
+run "$thumbnailer" "$E2E_TMP/packed/crowded.mqoz" "$E2E_TMP/crowded.png"
+[ "$status" = 0 ] && cmp -s "$E2E_TMP/archive.png" "$E2E_TMP/crowded.png" ||
+  e2e_fail "the texture at the archive's root was not found behind entries of its name in folders"
+
 # Zipped without its texture, the cube's thumbnail is the document's own
 # picture, as for the document alone: opaque to its corners.
 mkdir -p "$E2E_TMP/alone"
