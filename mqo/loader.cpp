@@ -193,7 +193,7 @@ void LoaderMQO::UseCodePage(const char* value) {
 
 void LoaderMQO::TakeName(char* field, std::size_t fieldSize, const char* token) const {
   if (namesConverted_)
-    CopyName(field, fieldSize, NameToUtf8(token, codePage_).c_str(), true);
+    CopyConvertedName(field, fieldSize, NameToUtf8(token, codePage_).c_str());
   else
     CopyName(field, fieldSize, token, document.namesUtf8);
 }

@@ -1,6 +1,7 @@
 #include "mqo/name_copy.h"
 
 #include <cstring>
+#include <string>
 
 #include "mqo/string_separator.h"
 
@@ -26,4 +27,18 @@ void CopyName(char* field, std::size_t fieldSize, const char* text, bool utf8) {
   }
   std::memcpy(field, text, n);
   field[n] = '\0';
+}
+
+void CopyConvertedName(char* field, std::size_t fieldSize, const char* text) {
+  const std::size_t length = std::strlen(text);
+  const char* dot = std::strrchr(text, '.');
+  const std::size_t extension = dot ? length - static_cast<std::size_t>(dot - text) : 0;
+  if (length < fieldSize || extension == 0 || extension > 16 || extension >= fieldSize ||
+      std::strpbrk(dot, "/\\")) {
+    CopyName(field, fieldSize, text, true);
+    return;
+  }
+  const std::string stem(text, dot);
+  CopyName(field, fieldSize - extension, stem.c_str(), true);
+  std::memcpy(field + std::strlen(field), dot, extension + 1);
 }

@@ -222,6 +222,13 @@ TEST(CodePages, Cp949NamesBecomeUtf8AndACutCharacterEndsAtItsQuote) {
   ASSERT_EQ(r.document.numObjects, 1);
   EXPECT_STREQ(r.document.objects[0].name, "\xED\x95\x9C\xB1");
   EXPECT_TRUE(r.document.namesUtf8);
+  // 120 characters of two bytes grow to 360 in UTF-8: the name is cut
+  // before its extension, which it keeps.
+  std::string hangul, converted;
+  for (int i = 0; i < 120; ++i) hangul += "\xB0\xA1", converted += "\xEA\xB0\x80";
+  const LoadResult longName = LoadNewer(Document("1.1", "CodePage 949\r\n", "Material 1 {\r\n\t\"m\" tex(\"" + hangul + ".png\")\r\n}\r\n"));
+  ASSERT_EQ(longName.document.numMaterials, 1);
+  EXPECT_EQ(std::string(longName.document.materials[0].textureName), converted.substr(0, 249) + ".png");
   // Without newer reading the line is unknown and the names keep their bytes.
   const LoadResult old = LoadBytes(Document("1.0", "CodePage 949\r\n", "Material 1 {\r\n\t\"\xB0\xA1\"\r\n}\r\n"));
   ASSERT_EQ(old.document.numMaterials, 1);
