@@ -6,6 +6,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
 
 #include "mqo/string_separator.h"
 
@@ -32,23 +36,8 @@ bool Convert(iconv_t cd, const char* in, std::size_t size, std::string& out) {
   return done != static_cast<std::size_t>(-1) && srcLeft == 0;
 }
 
-}  // namespace
-
-const CodePageMQO& DefaultCodePage() {
-  static const CodePageMQO page = MakeDefault();
-  return page;
-}
-
-bool FindCodePage(const char* value, CodePageMQO& page) {
-  if (!strcasecmp(value, "utf8") || !strcasecmp(value, "utf-8") || !std::strcmp(value, "65001")) {
-    page = CodePageMQO();
-    page.iconvName = "UTF-8";
-    page.utf8 = true;
-    return true;
-  }
-  char* end = nullptr;
-  const long number = std::strtol(value, &end, 10);
-  if (end == value || *end != '\0' || number <= 0 || number > 65535) return false;
+// The code page of a Windows number as iconv knows it, or false.
+bool AskIconv(long number, CodePageMQO& page) {
   const std::string name = "CP" + std::to_string(number);
   iconv_t cd = iconv_open("UTF-8", name.c_str());
   if (cd == kNoConverter) return false;
@@ -68,6 +57,39 @@ bool FindCodePage(const char* value, CodePageMQO& page) {
   iconv_close(cd);
   if (fits) page = found;
   return fits;
+}
+
+}  // namespace
+
+const CodePageMQO& DefaultCodePage() {
+  static const CodePageMQO page = MakeDefault();
+  return page;
+}
+
+bool FindCodePage(const char* value, CodePageMQO& page) {
+  if (!strcasecmp(value, "utf8") || !strcasecmp(value, "utf-8") || !std::strcmp(value, "65001")) {
+    page = CodePageMQO();
+    page.iconvName = "UTF-8";
+    page.utf8 = true;
+    return true;
+  }
+  char* end = nullptr;
+  const long number = std::strtol(value, &end, 10);
+  if (end == value || *end != '\0' || number <= 0 || number > 65535) return false;
+  // Asking iconv takes some 8 µs; a document may repeat the line at will,
+  // so each number is asked once a process (at most 65535 answers, mostly
+  // refusals, which keep no table).
+  static std::mutex guard;
+  static std::map<long, std::unique_ptr<CodePageMQO>> answers;
+  const std::lock_guard<std::mutex> lock(guard);
+  auto known = answers.find(number);
+  if (known == answers.end()) {
+    CodePageMQO asked;
+    known = answers.emplace(number, AskIconv(number, asked) ? std::make_unique<CodePageMQO>(asked) : nullptr).first;
+  }
+  if (!known->second) return false;
+  page = *known->second;
+  return true;
 }
 
 std::string NameToUtf8(const char* name, const CodePageMQO& page) {
