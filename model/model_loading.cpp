@@ -22,6 +22,7 @@ LoaderMQO* g_loader = nullptr;
 ObjectMQO g_objects[kMaxModelSlots];
 MaterialMQO g_materials[kMaxModelSlots];
 bool g_newerFormats = false;
+bool g_keepThumbnail = false;
 MemoryBudget g_memoryBudget;
 
 namespace {
@@ -102,6 +103,7 @@ void OfferPackedTextures(std::unique_ptr<ModelArchive> archive, const char* path
 int RunReader(FILE* fp) {
   g_loader = new LoaderMQO(DocumentMQO(), fp);
   g_loader->SetNewerFormats(g_newerFormats);
+  g_loader->SetKeepThumbnail(g_keepThumbnail);
   g_loader->SetMemoryBudget(g_memoryBudget.bytes > 0 ? g_memoryBudget : ViewerMemoryBudget());
   return g_loader->Load();
 }
