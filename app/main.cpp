@@ -14,6 +14,7 @@
 #include "base/diagnostics.h"
 #include "model/display_list.h"
 #include "model/model_loading.h"
+#include "model/view_projection.h"
 
 int main(int argc, char** argv) {
   g_asModelled = TakeOption(argc, argv, "--as-modelled");
@@ -29,7 +30,7 @@ int main(int argc, char** argv) {
   ChooseAndStartLoadingModel(models.empty() ? nullptr : argv[models.front()]);
 
   glutInitWindowPosition(100, 100);
-  glutInitWindowSize(800, 600);
+  glutInitWindowSize(kFirstWindowWidth, kFirstWindowHeight);
   glutInitErrorFunc(OnWindowSystemError);
   glutInit(&argc, argv);
   FinishLoadingModel();
