@@ -9,6 +9,7 @@
 #include "render/display_list.h"
 #include "render/material_textures.h"
 #include "model/model_loading.h"
+#include "model/view_projection.h"
 
 const double g_cameraEye[3] = {50.0, 200.0, 200.0};
 const double g_cameraCenter[3] = {0.0, 0.0, 0.0};
@@ -158,9 +159,6 @@ void DrawAxisGizmo(float radius, float halfLength) {
 
 bool AnyDrag(const ViewState& view) { return view.leftDrag || view.middleDrag || view.rightDrag; }
 
-// The first window's shape and the projection that OnReshape sets up.
-constexpr double kFieldOfViewDegrees = 30.0;
-constexpr double kFirstAspect = 800.0 / 600.0;
 // The share of the first window's height (or width) the framed model takes.
 constexpr double kViewerFill = 0.85;
 
@@ -178,7 +176,7 @@ void DrawAxisIndicator() {
   glMatrixMode(GL_PROJECTION);
   glPushMatrix();
   glLoadIdentity();
-  gluPerspective(kFieldOfViewDegrees, 1.0, 10.0, 1000.0);
+  gluPerspective(kFieldOfViewDegrees, 1.0, kNearPlane, kFarPlane);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
   gluLookAt(g_cameraEye[0], g_cameraEye[1], g_cameraEye[2], g_cameraCenter[0], g_cameraCenter[1],

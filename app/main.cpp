@@ -15,6 +15,7 @@
 #include "image/jpeg_manager.h"
 #include "render/display_list.h"
 #include "model/model_loading.h"
+#include "model/view_projection.h"
 
 int main(int argc, char** argv) {
   g_asModelled = TakeOption(argc, argv, "--as-modelled");
@@ -33,7 +34,7 @@ int main(int argc, char** argv) {
   ChooseAndStartLoadingModel(models.empty() ? nullptr : argv[models.front()]);
 
   glutInitWindowPosition(100, 100);
-  glutInitWindowSize(800, 600);
+  glutInitWindowSize(kFirstWindowWidth, kFirstWindowHeight);
   glutInitErrorFunc(OnWindowSystemError);
   glutInit(&argc, argv);
   FinishLoadingModel();

@@ -22,6 +22,7 @@
 #include "render/material_textures.h"
 #include "model/model_loading.h"
 #include "model/textures_ahead.h"
+#include "model/view_projection.h"
 #include "base/diagnostics.h"
 
 namespace {
@@ -214,7 +215,7 @@ void OnReshape(int width, int height) {
   glViewport(0, 0, width, height);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
-  gluPerspective(30.0, AspectRatio(width, height), 10.0, 1000.0);
+  gluPerspective(kFieldOfViewDegrees, AspectRatio(width, height), kNearPlane, kFarPlane);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
 }

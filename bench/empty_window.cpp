@@ -3,6 +3,8 @@
 // pixel format and clear colour: no model, no state, one clear and a swap.
 #include <GL/freeglut.h>
 
+#include "model/view_projection.h"
+
 namespace {
 
 void Display() {
@@ -14,7 +16,7 @@ void Display() {
 
 int main(int argc, char** argv) {
   glutInitWindowPosition(100, 100);
-  glutInitWindowSize(800, 600);
+  glutInitWindowSize(kFirstWindowWidth, kFirstWindowHeight);
   glutInit(&argc, argv);
   glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
   glutCreateWindow("empty_window");

@@ -25,6 +25,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "model/view_projection.h"
 #include "references.h"
 
 #include <algorithm>
@@ -42,10 +43,10 @@ using Clock = std::chrono::steady_clock;
 
 // The clear colour (0.4, 0.4, 0.8) of both programs on a 24-bit TrueColor screen.
 constexpr unsigned long kClearPixel = 0x6666CC;
-// Near the bottom right corner of the 800x600 window, where neither program
+// Near the bottom right corner of the first window, where neither program
 // draws anything but the background (models reach the top, and the axis
 // indicator of --as-modelled stands at the bottom left).
-constexpr int kProbeX = 797, kProbeY = 597;
+constexpr int kProbeX = kFirstWindowWidth - 3, kProbeY = kFirstWindowHeight - 3;
 constexpr double kGiveUpSeconds = 60.0;
 const char* const kCorpusModels[] = {"lsbattle/resources/img/bos/bos.mqo", "lsbattle/resources/img/Phoenix/Phoenix.mqo",
                                      "lsbattle/resources/img/buta/buta.mqo"};

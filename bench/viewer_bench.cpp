@@ -52,6 +52,7 @@
 #include "render/display_list.h"
 #include "render/material_textures.h"
 #include "model/model_loading.h"
+#include "model/view_projection.h"
 #include "mqo_generator.h"
 #include "references.h"
 #include "texture_files.h"
@@ -230,14 +231,14 @@ int RunViewerChild(const char* document, const char* resultPath, int frames, boo
   const auto windowStart = Clock::now();
   glutInit(&argc, argv);
   glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-  glutInitWindowSize(800, 600);
+  glutInitWindowSize(kFirstWindowWidth, kFirstWindowHeight);
   glutInitWindowPosition(100, 100);
   glutCreateWindow(kWindowTitle);
   glFinish();
   const double window = Since(windowStart);
   glutDisplayFunc(NoDisplay);
   for (int i = 0; i < 20; ++i) glutMainLoopEvent();
-  OnReshape(800, 600);
+  OnReshape(kFirstWindowWidth, kFirstWindowHeight);
   // InitGL's fixed state; its two builders are timed one by one below.
   InitFixedGLState();
   glFinish();

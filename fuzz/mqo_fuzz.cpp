@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the document reader through a memory stream,
-// with newer formats off and on, and shows the names it read as the
+// with newer formats off and on (and on, keeping the Thumbnail chunk's
+// picture, as the thumbnailer reads), and shows the names it read as the
 // programs' messages do.
 #include <cstddef>
 #include <cstdint>
@@ -18,6 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     {
       LoaderMQO loader(DocumentMQO{}, f);
       loader.SetNewerFormats(newer);
+      loader.SetKeepThumbnail(newer);
       loader.Load();
       const DocumentMQO copy = loader.GetDocument();
       for (const MaterialMQO& m : copy.materials)

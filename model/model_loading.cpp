@@ -26,6 +26,7 @@ MaterialImages g_materialImages[kMaxModelSlots];
 int g_objectCount = 0;
 int g_materialCount = 0;
 bool g_newerFormats = false;
+bool g_keepThumbnail = false;
 MemoryBudget g_memoryBudget;
 
 namespace {
@@ -110,6 +111,7 @@ int RunReader(FILE* fp) {
   ReleaseModel();
   g_loader = new LoaderMQO(DocumentMQO(), fp);
   g_loader->SetNewerFormats(g_newerFormats);
+  g_loader->SetKeepThumbnail(g_keepThumbnail);
   g_loader->SetMemoryBudget(ModelMemoryBudget());
   return g_loader->Load();
 }

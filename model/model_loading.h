@@ -25,6 +25,10 @@ extern int g_materialCount;
 // (LoaderMQO::SetNewerFormats) and archives (.mqoz). Off unless the user
 // asks for it.
 extern bool g_newerFormats;
+// Whether that reader keeps the document's own picture, its "Thumbnail"
+// chunk (LoaderMQO::SetKeepThumbnail), in g_loader->document. Off unless
+// the thumbnailer asks for it.
+extern bool g_keepThumbnail;
 
 // What the model may cost in memory. Unset (bytes 0), a model read gets the
 // viewer's budget, ViewerMemoryBudget(); the thumbnailer sets its own.

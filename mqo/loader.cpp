@@ -35,6 +35,7 @@ int LoaderMQO::LoadInBlocks(std::size_t blockBytes) {
   namesRead_ = false;
   spent_ = keptFaces_ = keptVertices_ = 0;
   overBudget_ = false;
+  thumbnail_.Begin(keepThumbnail_);
   separator->SetLeadBytes(codePage_.lead, false);
   const long start = std::ftell(file);
   if (start >= 0 && std::fseek(file, 0, SEEK_END) == 0) {
@@ -54,6 +55,7 @@ int LoaderMQO::LoadInBlocks(std::size_t blockBytes) {
     code = kOutOfMemory;
   }
   lines_.End();
+  thumbnail_.End(document.thumbnail);
   return code;
 }
 
@@ -69,11 +71,12 @@ int LoaderMQO::ReadLine() {
   char* begin;
   char* end;
   if (!lines_.On() || !lines_.Peek(begin, end)) {
-    if (!lines_.On()) return separator->ReadLine();
+    if (!lines_.On()) return thumbnail_.Watching() ? ReadWatchedLine() : separator->ReadLine();
     separator->count = -1;
     return -1;
   }
   lines_.Consume(end);
+  if (thumbnail_.Watching()) WatchThumbnail(begin, end);
   // The split reads up to a NUL, as it does behind fgets.
   const char saved = *end;
   *end = '\0';
@@ -106,6 +109,7 @@ bool LoaderMQO::TakeLine(const char* tokensEnd) {
   const char* lf = tokensEnd;
   if (*lf != '\n' && *++lf != '\n') lf = static_cast<const char*>(std::memchr(lf, '\n', dataEnd - lf + 1));
   if (lf == dataEnd || lf - begin >= static_cast<long>(BlockReader::kMaxLine)) return false;
+  if (thumbnail_.Watching()) WatchThumbnail(begin, lf + 1);
   lines_.Consume(lf + 1);
   return true;
 }
@@ -241,6 +245,7 @@ bool LoaderMQO::SkipBinary(int size) {
   if (lines_.On() && lines_.Skip(static_cast<std::size_t>(size))) return true;
   if (!lines_.HandBack()) throw -1;
   const long before = std::ftell(file);
+  if (before >= 0 && thumbnail_.Watching()) WatchSkippedBytes(before, size);
   if (before < 0 || std::fseek(file, size, SEEK_CUR) != 0) throw -1;
   if (std::ftell(file) != before + size) throw -1;
   return true;

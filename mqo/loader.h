@@ -16,6 +16,7 @@
 #include "mqo/document.h"
 #include "mqo/polygon_splitter.h"
 #include "mqo/string_separator.h"
+#include "mqo/thumbnail_chunk.h"
 
 // The most material records a document keeps. The viewer shows the first 256
 // and a face naming a later one is drawn without material either way; no
@@ -70,6 +71,12 @@ class LoaderMQO {
   // larger face it keeps the first four corners.
   void SetNewerFormats(bool accept) { newerFormats_ = accept; }
   bool NewerFormats() const { return newerFormats_; }
+
+  // Off by default: the "Thumbnail" chunk is passed over as any chunk the
+  // reader does not know. On, the picture it holds is kept in
+  // document.thumbnail (thumbnail_chunk.h tells which); the result code is
+  // the same either way.
+  void SetKeepThumbnail(bool keep) { keepThumbnail_ = keep; }
 
   // No reservation passes the budget, and a document that would is refused
   // with kOutOfMemory before the record past it is kept. None by default.
@@ -131,6 +138,13 @@ class LoaderMQO {
   // How many more records of perRecord bytes the budget has room for.
   long long Affordable(long long perRecord) const;
   void UseCodePage(const char* value);
+  // What the reader takes from the stream, shown to the thumbnail's reading
+  // while it watches (thumbnail_chunk.cpp): a line of the tokenizer's own
+  // reading, and the size bytes from at that a binary skip passes over, read
+  // and the stream put back at at.
+  void WatchThumbnail(const char* begin, const char* end) { thumbnail_.Take(begin, end, document.thumbnail); }
+  int ReadWatchedLine();
+  void WatchSkippedBytes(long at, int size);
 
   long fileSize_ = -1;  // measured once by Load
   MemoryBudget budget_;
@@ -138,6 +152,8 @@ class LoaderMQO {
   long long keptFaces_ = 0, keptVertices_ = 0;
   bool overBudget_ = false;
   bool newerFormats_ = false;
+  bool keepThumbnail_ = false;
+  ThumbnailChunk thumbnail_;
   bool newerDocument_ = false;  // the document being read is a Ver 1.1 or later one
   CodePageMQO codePage_;        // of the names; CP932 unless the document names another
   bool namesConverted_ = false;  // names go to UTF-8 through iconv

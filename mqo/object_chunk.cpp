@@ -175,6 +175,8 @@ void LoaderMQO::ReadBVertexData(ObjectMQO& object, int n) {
   for (int done = 0; done < n;) {
     const int want = std::min(kBatch, n - done);
     const std::size_t got = std::fread(bytes, kBVertexBytes, static_cast<std::size_t>(want), file);
+    const char* read = reinterpret_cast<const char*>(bytes);
+    if (thumbnail_.Watching()) WatchThumbnail(read, read + got * kBVertexBytes);
     for (std::size_t i = 0; i < got; ++i) {
       VertexMQO v;
       v.x = LittleEndianFloat(bytes + i * kBVertexBytes);

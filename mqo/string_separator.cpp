@@ -265,3 +265,14 @@ int AsciiFileString::ReadLine() {
   }
   return Separate(line);
 }
+
+int AsciiFileString::ReadLine(const char*& begin, const char*& end) {
+  // fgets tells no length, and a line may hold NUL bytes; with none in the
+  // buffer before, the last NUL is the one fgets put after the line.
+  char* line = LineBuffer(8192);
+  std::memset(line, '\n', 8191);
+  const int n = AsciiFileString::ReadLine();
+  begin = line;
+  end = static_cast<const char*>(memrchr(line, '\0', 8191));
+  return n;
+}

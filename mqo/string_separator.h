@@ -73,4 +73,7 @@ class AsciiFileString : public FileStringSeparator {
  public:
   explicit AsciiFileString(FILE* file);
   int ReadLine() override;
+  // The same, also giving the bytes read, [begin, end), NUL bytes included;
+  // they stay until the next ReadLine.
+  int ReadLine(const char*& begin, const char*& end);
 };

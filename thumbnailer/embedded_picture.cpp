@@ -1,67 +1,18 @@
 #include "thumbnailer/embedded_picture.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <optional>
 #include <string>
 
-#include "base/regular_file.h"
 #include "image/jpeg_manager.h"
 #include "model/archive.h"
 #include "model/model_loading.h"
 
 namespace {
 
-constexpr int kMaxSide = 1024;
-// The chunk comes right after the header; this much text before it is
-// searched, and no further than the first material or object.
-constexpr long kSearchedBytes = 1 << 20;
-constexpr size_t kLongestLine = 256;
 constexpr const char* kArchivePictureName = "thumbnail.jpg";
-
-// One line, at most kLongestLine bytes of it kept; false at the end of the
-// file or of the budget of bytes to read.
-bool ReadLine(FILE* file, std::string& line, long& budget) {
-  line.clear();
-  for (; budget > 0; --budget) {
-    const int c = std::getc(file);
-    if (c == EOF) return !line.empty();
-    if (c == '\n') return true;
-    if (line.size() < kLongestLine) line += static_cast<char>(c);
-  }
-  return false;
-}
-
-bool StartsWith(const std::string& line, const char* word) { return line.compare(0, std::strlen(word), word) == 0; }
-
-int HexValue(int c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  c = std::tolower(c);
-  return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
-}
-
-// The chunk's hex digits up to its closing brace, whitespace between them.
-bool ReadPixels(FILE* file, EmbeddedPicture& picture) {
-  const size_t expected = static_cast<size_t>(picture.width) * picture.height * 3;
-  picture.rgb.reserve(expected);
-  int high = -1;
-  for (int c; (c = std::getc(file)) != EOF;) {
-    if (c == '}') return high < 0 && picture.rgb.size() == expected;
-    if (std::isspace(c)) continue;
-    const int value = HexValue(c);
-    if (value < 0 || picture.rgb.size() == expected) return false;
-    if (high < 0) {
-      high = value;
-    } else {
-      picture.rgb.push_back(static_cast<unsigned char>(high * 16 + value));
-      high = -1;
-    }
-  }
-  return false;
-}
 
 // The archive's "thumbnail.jpg", the modeller's picture of the model saved
 // beside the document; an empty picture when there is none or it does not
@@ -91,42 +42,21 @@ EmbeddedPicture ReadArchivePicture(ModelArchive& archive, const char* path) {
 
 EmbeddedPicture ReadEmbeddedPicture(const char* path) {
   EmbeddedPicture picture;
-  // The document of an archive is inflated once more: only for a model that
-  // names textures, which is when the picture may be wanted.
-  std::optional<ModelArchive> archive;
-  std::string reason;
-  FILE* file = nullptr;
   if (g_newerFormats && IsArchiveName(path)) {
-    archive.emplace(path);
-    if (!archive->IsOpen()) return picture;
+    // Opened once more: only for a model that names textures, which is when
+    // the picture may be wanted.
+    ModelArchive archive(path);
+    if (!archive.IsOpen()) return picture;
     // The archive's picture is larger than the document's 128 x 128 one,
     // and made by the same save.
-    picture = ReadArchivePicture(*archive, path);
+    picture = ReadArchivePicture(archive, path);
     if (!picture.rgb.empty()) return picture;
-    file = archive->OpenDocument(reason);
-  } else {
-    file = OpenRegularFile(path);
   }
-  if (!file) return picture;
-  std::string line;
-  long budget = kSearchedBytes;
-  while (ReadLine(file, line, budget)) {
-    if (StartsWith(line, "Material") || StartsWith(line, "Object") || StartsWith(line, "Eof")) break;
-    int width = 0, height = 0, bits = 0;
-    char colours[8] = "", storage[8] = "", brace[2] = "";
-    if (!StartsWith(line, "Thumbnail ") ||
-        std::sscanf(line.c_str(), "Thumbnail %d %d %d %7s %7s %1s", &width, &height, &bits, colours, storage,
-                    brace) != 6)
-      continue;
-    if (bits == 24 && !std::strcmp(colours, "rgb") && !std::strcmp(storage, "raw") && !std::strcmp(brace, "{") &&
-        width >= 1 && width <= kMaxSide && height >= 1 && height <= kMaxSide) {
-      picture.width = width;
-      picture.height = height;
-      if (!ReadPixels(file, picture)) picture = EmbeddedPicture();
-    }
-    break;
-  }
-  std::fclose(file);
+  if (!g_loader) return picture;
+  const ThumbnailMQO& kept = g_loader->document.thumbnail;
+  picture.width = kept.width;
+  picture.height = kept.height;
+  picture.rgb.assign(kept.rgb.begin(), kept.rgb.end());
   return picture;
 }
 

@@ -1,13 +1,13 @@
 #include "thumbnailer/thumbnail_picture.h"
 
 #include <fcntl.h>
-#include <png.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <csetjmp>
 #include <cstring>
+
+#include "image/png_writer.h"
 
 char g_partialOutput[4096];
 
@@ -38,44 +38,6 @@ std::vector<unsigned char> ResolveThumbnail(const unsigned char* rgba, const flo
 
 namespace {
 
-// The encoded picture, in a block sized once for the worst case: libpng
-// leaves by longjmp, so nothing may grow (and throw) while it writes.
-struct PngBuffer {
-  std::vector<unsigned char> bytes;
-  size_t used = 0;
-};
-
-void OnPngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
-void OnPngWarning(png_structp, png_const_charp) {}
-
-void AppendPng(png_structp png, png_bytep data, png_size_t length) {
-  PngBuffer& out = *static_cast<PngBuffer*>(png_get_io_ptr(png));
-  if (length > out.bytes.size() - out.used) png_error(png, "the encoded picture outgrew its buffer");
-  std::memcpy(out.bytes.data() + out.used, data, length);
-  out.used += length;
-}
-
-void FlushPng(png_structp) {}
-
-// libpng leaves by longjmp on an error, so nothing here owns a C++ object.
-bool EncodePng(PngBuffer& out, const unsigned char* rgba, int side) {
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, OnPngError, OnPngWarning);
-  if (!png) return false;
-  png_infop info = png_create_info_struct(png);
-  if (!info || setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    return false;
-  }
-  png_set_write_fn(png, &out, AppendPng, FlushPng);
-  png_set_IHDR(png, info, side, side, 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-               PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  for (int y = 0; y < side; ++y) png_write_row(png, rgba + static_cast<size_t>(y) * side * 4);
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
-  return true;
-}
-
 bool WriteAll(int fd, const unsigned char* data, size_t length) {
   while (length > 0) {
     const ssize_t written = write(fd, data, length);
@@ -90,12 +52,8 @@ bool WriteAll(int fd, const unsigned char* data, size_t length) {
 }  // namespace
 
 bool WritePngFile(const std::string& path, const std::vector<unsigned char>& rgba, int side, std::string& error) {
-  // Deflate's stored blocks, libpng's chunks and the filter bytes add far
-  // less than an eighth to the raw rows.
-  const size_t rawBytes = static_cast<size_t>(side) * (static_cast<size_t>(side) * 4 + 1);
-  PngBuffer png;
-  png.bytes.resize(rawBytes + rawBytes / 8 + (64 << 10));
-  if (!EncodePng(png, rgba.data(), side)) {
+  std::vector<unsigned char> png;
+  if (!EncodePng(rgba.data(), side, side, png)) {
     error = "cannot encode the picture";
     return false;
   }
@@ -115,7 +73,7 @@ bool WritePngFile(const std::string& path, const std::vector<unsigned char>& rgb
   const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
   struct stat opened;
   const bool ours = fd >= 0 && fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode);
-  bool written = ours && WriteAll(fd, png.bytes.data(), png.used);
+  bool written = ours && WriteAll(fd, png.data(), png.size());
   int writeError = written ? 0 : errno;
   // A full disk or a lost server may show only now.
   if (fd >= 0 && close(fd) != 0 && written) {

@@ -5,12 +5,13 @@
 // drawn corners, centred, with the same small margin on either side.
 
 #include "model/framing.h"
+#include "model/view_projection.h"
 #include "mqo/object.h"
 #include "thumbnailer/embedded_picture.h"
 
 constexpr double kThumbnailYawDegrees = 45.0;    // from the front (+Z) towards the right (+X)
 constexpr double kThumbnailPitchDegrees = 30.0;  // above the horizon
-constexpr double kThumbnailFieldOfViewDegrees = 30.0;  // the viewer's
+constexpr double kThumbnailFieldOfViewDegrees = kFieldOfViewDegrees;  // the viewer's
 constexpr double kThumbnailFill = 0.9;  // share of the picture's side the model may take
 
 // The framing (model/framing.h) of the model in a square picture, its

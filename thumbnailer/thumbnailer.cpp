@@ -23,11 +23,13 @@
 
 namespace {
 
-// Reads the document into the viewer's tables; false with the reason when
-// it cannot be opened or the reader refuses it. File managers show newer
-// documents and archives (.mqoz) too.
+// Reads the document into the viewer's tables, and its own picture into the
+// reader's document; false with the reason when it cannot be opened or the
+// reader refuses it. File managers show newer documents and archives (.mqoz)
+// too.
 bool ReadModel(const char* input, std::string& reason) {
   g_newerFormats = true;
+  g_keepThumbnail = true;
   // The reader refuses a document that could not be drawn under the
   // address-space bound before it takes the memory, rather than failing an
   // allocation part way.

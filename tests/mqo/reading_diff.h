@@ -48,10 +48,13 @@ Reading ReadBytesWith(const std::string& bytes, Stream kind, Load load) {
   return r;
 }
 
-// blockBytes 0 reads line by line; newer turns on LoaderMQO::SetNewerFormats.
-inline Reading ReadBytes(const std::string& bytes, std::size_t blockBytes, Stream kind, bool newer = false) {
-  return ReadBytesWith(bytes, kind, [blockBytes, newer](LoaderMQO& loader) {
+// blockBytes 0 reads line by line; newer turns on LoaderMQO::SetNewerFormats,
+// keep LoaderMQO::SetKeepThumbnail.
+inline Reading ReadBytes(const std::string& bytes, std::size_t blockBytes, Stream kind, bool newer = false,
+                         bool keep = false) {
+  return ReadBytesWith(bytes, kind, [blockBytes, newer, keep](LoaderMQO& loader) {
     loader.SetNewerFormats(newer);
+    loader.SetKeepThumbnail(keep);
     return blockBytes > 0 ? loader.LoadInBlocks(blockBytes) : loader.LoadLineByLine();
   });
 }
@@ -101,6 +104,9 @@ inline std::string ReadingDifference(const Reading& a, const Reading& b) {
   const DocumentMQO& x = a.document;
   const DocumentMQO& y = b.document;
   if (!SameBits(x.scene, y.scene)) return "scene";
+  if (x.thumbnail.width != y.thumbnail.width || x.thumbnail.height != y.thumbnail.height ||
+      !SameList(x.thumbnail.rgb, y.thumbnail.rgb))
+    return "thumbnail";
   if (x.numMaterials != y.numMaterials || x.materials.size() != y.materials.size()) return "material count";
   for (int i = 0; i < x.materials.size(); ++i)
     if (!SameMaterial(x.materials[i], y.materials[i])) return "material " + std::to_string(i);
