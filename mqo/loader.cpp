@@ -242,7 +242,11 @@ bool LoaderMQO::SkipBinary(int size) {
   // A block that the buffer holds is passed over there: handing the buffer
   // back and reading it again for each skip cost a document of many small
   // blocks 46 times its plain reading.
-  if (lines_.On() && lines_.Skip(static_cast<std::size_t>(size))) return true;
+  const char* skipped = lines_.On() ? lines_.Data() : nullptr;
+  if (skipped && lines_.Skip(static_cast<std::size_t>(size))) {
+    if (thumbnail_.Watching()) WatchThumbnail(skipped, skipped + size);
+    return true;
+  }
   if (!lines_.HandBack()) throw -1;
   const long before = std::ftell(file);
   if (before >= 0 && thumbnail_.Watching()) WatchSkippedBytes(before, size);
