@@ -222,8 +222,8 @@ constexpr double kNewestKnownVersion = 1.2;
 void NoteDocument(const char* path, const DocumentMQO& document) {
   SetTextureNamesUtf8(document.namesUtf8);
   if (document.formatVersion > kNewestKnownVersion)
-    Diagnose(path, "the file declares \"Format Text Ver %g\", newer than the Ver 1.2 this program knows; read as Ver 1.2",
-             document.formatVersion);
+    Diagnose(path, "the file declares \"Format Text Ver %s\", newer than the Ver 1.2 this program knows; read as Ver 1.2",
+             document.formatVersionText);
 }
 
 }  // namespace

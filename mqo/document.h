@@ -34,6 +34,7 @@ struct DocumentMQO {
   SceneMQO scene;
   ThumbnailMQO thumbnail;
   double formatVersion = 0;  // as the second header line gives it
+  char formatVersionText[32] = {};  // the same as written there ("1.9999999"), for messages
   // The names are UTF-8: the document said so ("CodePage utf8"), or they
   // were converted from the code page it named. Otherwise they keep their
   // bytes as written, Shift-JIS where not plain ASCII.

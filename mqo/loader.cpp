@@ -149,6 +149,7 @@ bool LoaderMQO::ReadHeader() {
   if (version != 1.0 && !newer) throw -4;
   newerDocument_ = newer;
   document.formatVersion = version;
+  std::snprintf(document.formatVersionText, sizeof document.formatVersionText, "%s", s.GetToken(3));
   if (newer) separator->SetLeadBytes(codePage_.lead, true);
   return true;
 }

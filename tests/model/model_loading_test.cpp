@@ -118,6 +118,17 @@ TEST_F(ModelLoading, ADocumentPastTheMemoryBudgetIsOutOfMemoryNotMalformed) {
   EXPECT_TRUE(TablesEmpty());
 }
 
+// A later 1.x version is named as the file writes it, not rounded.
+TEST_F(ModelLoading, ALaterVersionIsNamedAsWritten) {
+  ASSERT_TRUE(WriteBytes(path_, "Metasequoia Document\r\nFormat Text Ver 1.9999999\r\nEof\r\n"));
+  g_newerFormats = true;
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(LoadModel(path_.c_str()), 0);
+  const std::string said = testing::internal::GetCapturedStderr();
+  g_newerFormats = false;
+  EXPECT_NE(said.find("declares \"Format Text Ver 1.9999999\""), std::string::npos) << said;
+}
+
 TEST_F(ModelLoading, EndOfFileInsideTheThirdObjectCopiesNothing) {
   std::string text = kHeader + MaterialsText(1) + ObjectText(0) + ObjectText(1) + ObjectText(2);
   text.resize(text.size() - 20);  // inside the third object's face list
