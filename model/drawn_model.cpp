@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 #include <unordered_map>
 
@@ -80,10 +81,12 @@ double OnPlaneTolerance(const ObjectMQO& object) {
 }
 
 // How near the plane an open edge's ends must lie to be joined to its image.
+// Without a distance the modeller joins every open edge to its image,
+// however far from the plane (a half seat modelled away from it is joined
+// across the gap); one that is not finite is taken as none written.
 double JoinDistance(const ObjectMQO& object, double tolerance) {
-  // A distance that is not finite is taken as none written.
-  const double written = std::isfinite(object.mirrorDistance) ? object.mirrorDistance : 0.0;
-  return std::max(written, tolerance);
+  if (!std::isfinite(object.mirrorDistance)) return std::numeric_limits<double>::infinity();
+  return std::max(static_cast<double>(object.mirrorDistance), tolerance);
 }
 
 // The corners of the object's faces whose edge (to the next corner) has both

@@ -1,6 +1,8 @@
 #pragma once
 // The geometry records of a document: one object with its vertex and face lists.
 
+#include <limits>
+
 #include "mqo/shared_list.h"
 
 struct VertexMQO {
@@ -30,7 +32,9 @@ struct ObjectMQO {
   float facet = 59.5f;        // "facet": the smoothing angle in degrees
   int mirror = 0;             // "mirror": 0 none, 1 two halves, 2 halves joined
   int mirrorAxis = 1;         // "mirror_axis": X 1, Y 2, Z 4; 8 about the object's own axes
-  float mirrorDistance = 0;   // "mirror_dis": how near the plane joined edges lie
+  // "mirror_dis": how near the plane joined edges lie; not a number when
+  // the object has no such line.
+  float mirrorDistance = std::numeric_limits<float>::quiet_NaN();
   int numVertices = 0;  // always vertices.size()
   SharedList<VertexMQO> vertices;
   int numFaces = 0;  // always faces.size()

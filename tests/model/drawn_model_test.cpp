@@ -43,10 +43,10 @@ TEST(DrawnModel, JoinedHalvesGetAFaceAcrossThePlane) {
   EXPECT_EQ(PrepareDrawnObject(Strip(1, 0.02f)).geometry.faces.size(), 2);
   EXPECT_EQ(PrepareDrawnObject(Strip(2, 0.001f)).geometry.faces.size(), 2);
   EXPECT_EQ(PrepareDrawnObject(Strip(0, 0.02f)).geometry.faces.size(), 1);
-  // A distance that is not finite joins as if none were written.
-  for (float unwritten : {NAN, INFINITY})
-    EXPECT_EQ(PrepareDrawnObject(Strip(2, unwritten)).geometry.faces.size(),
-              PrepareDrawnObject(Strip(2, 0)).geometry.faces.size());
+  // Without mirror_dis (or with one that is not finite) every open edge is
+  // joined to its image, however far from the plane: the strip, 1 wide, is
+  // joined across its far edge too, and along both long ones.
+  for (float unwritten : {NAN, INFINITY}) EXPECT_EQ(PrepareDrawnObject(Strip(2, unwritten)).geometry.faces.size(), 6);
 }
 
 // What an object will be drawn as is bounded before it is made, for the
@@ -57,7 +57,7 @@ TEST(DrawnModel, MostDrawnBoundsThePreparedGeometry) {
   EXPECT_EQ(MostDrawn(Strip(1, 0.02f)).faces, 2);
   for (int mirror : {1, 2})
     for (int axes : {1, 3, 7, 8 | 7})
-      for (float distance : {0.02f, 2.0f}) {
+      for (float distance : {0.02f, 2.0f, NAN}) {
         ObjectMQO o = Strip(mirror, distance);
         o.mirrorAxis = axes;
         const DrawnObject drawn = PrepareDrawnObject(o);
