@@ -11,6 +11,7 @@ struct MaterialMQO {
   float specular = 0;
   float power = 0;
   int vertexColors = 0;  // "vcol": 1 when the faces' COL colours the material
+  int shader = 0;        // "shader": 1 a constant colour, unlit; others lit
   char textureName[256] = {};     // "tex", bytes as in the file
   char alphaPlaneName[256] = {};  // "aplane"
   char bumpName[256] = {};        // "bump", read but unused

@@ -65,6 +65,9 @@ void ReadMaterialLine(const LoaderMQO& loader, int n, MaterialMQO& m) {
     if (!s.IsToken(d + 1, "(")) return;
     int close = d + 2;
     while (close < n && !s.IsToken(close, ")")) ++close;
+    // The shader is taken as it is passed over, so that a malformed one
+    // ends or skips the line as any unknown attribute does.
+    if (close == d + 3 && s.IsToken(d, "shader")) m.shader = s.GetInt(d + 2);
     d = close + 1;
   }
 }

@@ -80,15 +80,19 @@ bool FaceMaterial::VertexColours(int material) const {
   return asModelled_ && material >= 0 && material < materialCount_ && g_materials[material].vertexColors == 1;
 }
 
-void FaceMaterial::UseVertexColours(bool wanted) {
-  if (wanted == vertexColours_) return;
-  if (wanted) {
-    glColorMaterial(GL_FRONT_AND_BACK, GL_DIFFUSE);
-    glEnable(GL_COLOR_MATERIAL);
+bool FaceMaterial::Constant(int material) const {
+  return asModelled_ && material >= 0 && material < materialCount_ && g_materials[material].shader == 1;
+}
+
+void FaceMaterial::UseVertexColours(GLenum target) {
+  if (target == vertexColours_) return;
+  if (target != 0) {
+    glColorMaterial(GL_FRONT_AND_BACK, target);
+    if (vertexColours_ == 0) glEnable(GL_COLOR_MATERIAL);
   } else {
     glDisable(GL_COLOR_MATERIAL);
   }
-  vertexColours_ = wanted;
+  vertexColours_ = target;
 }
 
 bool FaceMaterial::Set(int material) {
@@ -100,7 +104,9 @@ bool FaceMaterial::Set(int material) {
 }
 
 bool FaceMaterial::Apply(int material) {
-  if (asModelled_) UseVertexColours(VertexColours(material));
+  // A constant material's colour is all its light, so vertex colours give
+  // its emission; a lit one's, its diffuse colour.
+  if (asModelled_) UseVertexColours(!VertexColours(material) ? 0 : Constant(material) ? GL_EMISSION : GL_DIFFUSE);
   if ((material < 0 || material >= materialCount_) && asModelled_) {
     SetGrey(GL_AMBIENT, kGreyAmbient);
     SetGrey(GL_DIFFUSE, kGreyDiffuse);
@@ -122,7 +128,8 @@ bool FaceMaterial::Apply(int material) {
     return false;
   }
   const MaterialMQO& m = g_materials[material];
-  const bool textured = g_materialImages[material].textureLoaded != 0;
+  // As modelled, an alpha plane alone makes a texture too: white, cut by it.
+  const bool textured = g_materialImages[material].textureLoaded != 0 || (asModelled_ && g_textureIds[material] != 0);
   if (textured)
     UseTexture(g_textureIds[material]);
   else
@@ -143,6 +150,15 @@ bool FaceMaterial::Apply(int material) {
     SetColour(GL_DIFFUSE, m.color, m.diffuse);
   SetColour(GL_SPECULAR, m.color, m.specular);
   SetColour(GL_EMISSION, m.color, m.emissive);
+  if (Constant(material)) {
+    // Unlit: no light adds to the colour, which shows as it is (times the
+    // texture); the diffuse alpha set above still gives the face its alpha.
+    SetColour(GL_AMBIENT, m.color, 0.0f, 0.0f);
+    SetColour(GL_SPECULAR, m.color, 0.0f, 0.0f);
+    const float diffuseAlpha = cut ? 1.0f : m.color[3];
+    SetColour(GL_DIFFUSE, m.color, 0.0f, diffuseAlpha);
+    SetColour(GL_EMISSION, m.color, 1.0f, 1.0f);
+  }
   glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, m.power);
   return textured;
 }
@@ -151,5 +167,5 @@ void FaceMaterial::Finish() {
   set_ = kNoneSet;
   TextureOff();
   UseAlphaTest(false);
-  UseVertexColours(false);
+  UseVertexColours(0);
 }

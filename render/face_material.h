@@ -27,6 +27,9 @@ class FaceMaterial {
   // alpha plane cuts it.
   bool Translucent(int material) const;
   bool VertexColours(int material) const;
+  // Whether the material is drawn unlit, its colour as it is ("shader(1)"),
+  // when the model is drawn as modelled.
+  bool Constant(int material) const;
 
   // Sets the face's colours, shininess, texture and alpha test; returns true
   // when the face is textured. Nothing is set again for the material of the
@@ -39,7 +42,9 @@ class FaceMaterial {
   void UseTexture(GLuint name);
   void TextureOff();
   void UseAlphaTest(bool wanted);
-  void UseVertexColours(bool wanted);
+  // Vertex colours feed the given material colour (GL_DIFFUSE or
+  // GL_EMISSION), or none (0).
+  void UseVertexColours(GLenum target);
   bool Apply(int material);
 
   int materialCount_;
@@ -49,7 +54,7 @@ class FaceMaterial {
   bool alphaTest_ = false;
   bool alphaFunctionSet_ = false;
   bool asModelled_ = false;
-  bool vertexColours_ = false;
+  GLenum vertexColours_ = 0;
   static constexpr int kNoneSet = -2147483647 - 1;
   int set_ = kNoneSet;  // the material Set last applied
   bool setTextured_ = false;

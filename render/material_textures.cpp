@@ -6,7 +6,9 @@
 #include <cstdio>
 #include <utility>
 
+#include "image/image_manager.h"
 #include "model/texel_layout.h"
+#include "render/display_list.h"
 #include "model/textures_ahead.h"
 
 // Entry i names the texture object of material slot i; 0 where none was made.
@@ -27,20 +29,33 @@ unsigned int NewBoundTexture() {
 
 namespace {
 
-// prepared: the texels built ahead, or empty to build them here.
-void UploadTexture(int slot, const MaterialMQO& material, MaterialImages& images, TexelBlock prepared) {
+// Makes material slot's texture object from the texels; the scratch texels
+// live only for the upload, OpenGL keeps its own copy.
+void UploadTexels(int slot, const TexelBlock& texels) {
   glEnable(GL_TEXTURE_2D);
   g_textureIds[slot] = NewBoundTexture();
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-  if (material.alphaPlaneName[0] != '\0') LoadAlphaPlane(material, images);
-
-  // The scratch texels live only for the upload; OpenGL keeps its own copy.
-  const TexelBlock texels =
-      prepared.rgba.empty() ? BuildTexels(*images.textureImage, AlphaSource(material, images)) : std::move(prepared);
   if (!texels.rgba.empty())
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, texels.width, texels.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                  texels.rgba.data());
   glDisable(GL_TEXTURE_2D);
+}
+
+// prepared: the texels built ahead, or empty to build them here.
+void UploadTexture(int slot, const MaterialMQO& material, MaterialImages& images, TexelBlock prepared) {
+  if (material.alphaPlaneName[0] != '\0') LoadAlphaPlane(material, images);
+  UploadTexels(slot, prepared.rgba.empty() ? BuildTexels(*images.textureImage, AlphaSource(material, images))
+                                           : std::move(prepared));
+}
+
+// As modelled, a material with an alpha plane and no texture is cut by the
+// plane all the same: its texture is white, the plane its alpha.
+void UploadAlphaAlone(int slot, const MaterialMQO& material, MaterialImages& images) {
+  if (!LoadAlphaPlane(material, images)) return;
+  CImageManager white;  // no planes: every colour sample reads as 255
+  white.m_width = images.alphaImage->m_width;
+  white.m_height = images.alphaImage->m_height;
+  UploadTexels(slot, BuildTexels(white, AlphaSource(material, images)));
 }
 
 }  // namespace
@@ -53,7 +68,10 @@ void LoadMaterialTextures() {
   for (int i = 0; i < g_materialCount; ++i) {
     const MaterialMQO& material = g_materials[i];
     MaterialImages& images = g_materialImages[i];
-    if (material.textureName[0] == '\0') continue;
+    if (material.textureName[0] == '\0') {
+      if (g_asModelled && material.alphaPlaneName[0] != '\0') UploadAlphaAlone(i, material, images);
+      continue;
+    }
     if (ahead[i].image) {
       // What LoadTexture leaves after a clean read.
       images.textureImage = std::move(ahead[i].image);

@@ -29,6 +29,8 @@ namespace {
 // too.
 bool ReadModel(const char* input, std::string& reason) {
   g_newerFormats = true;
+  // Drawn as the viewer draws with --as-modelled, textures included.
+  g_asModelled = true;
   g_keepThumbnail = true;
   // The reader refuses a document that could not be drawn under the
   // address-space bound before it takes the memory, rather than failing an

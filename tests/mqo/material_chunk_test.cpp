@@ -29,6 +29,9 @@ TEST(Materials, ReadsEveryKnownAttribute) {
   EXPECT_STREQ(m.textureName, "Tex (a).bmp");
   EXPECT_STREQ(m.alphaPlaneName, "a.tga");
   EXPECT_STREQ(m.bumpName, "b.jpg");
+  EXPECT_EQ(m.shader, 3);
+  // A malformed shader is passed over as any unknown attribute is.
+  EXPECT_EQ(Material("\"m\" shader() dif(0.5)").diffuse, 0.5f);
 }
 
 TEST(Materials, MalformedAttributesEndTheLineButKeepTheMaterial) {

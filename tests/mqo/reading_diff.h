@@ -73,7 +73,7 @@ static_assert(sizeof(SceneMQO) == 12 * sizeof(float));
 inline bool SameMaterial(const MaterialMQO& a, const MaterialMQO& b) {
   return SameBits(a.color, b.color) && SameBits(a.diffuse, b.diffuse) && SameBits(a.ambient, b.ambient) &&
          SameBits(a.emissive, b.emissive) && SameBits(a.specular, b.specular) && SameBits(a.power, b.power) &&
-         a.vertexColors == b.vertexColors && SameBits(a.textureName, b.textureName) &&
+         a.vertexColors == b.vertexColors && a.shader == b.shader && SameBits(a.textureName, b.textureName) &&
          SameBits(a.alphaPlaneName, b.alphaPlaneName) && SameBits(a.bumpName, b.bumpName) &&
          SameBits(a.name, b.name);
 }

@@ -277,6 +277,36 @@ TEST(AsModelled, HiddenObjectsLeaveNoPixel) {
   EXPECT_EQ(shown.rgba, hidden.rgba);
 }
 
+// A constant material ("shader(1)") shows its colour unlit on every side;
+// an alpha plane on a material without a texture cuts its colour all the
+// same (one of alpha 0 leaves nothing to draw).
+TEST(AsModelled, ConstantMaterialsAreUnlitAndAnAlphaPlaneAloneCuts) {
+  std::string constant = WhiteCube();
+  constant.replace(constant.find("col(1 1 1 1)"), 12, "shader(1) col(0.8 0.2 0.4 1)");
+  const Thumbnail flat(constant, 32);
+  ASSERT_TRUE(flat.made) << flat.reason;
+  int opaque = 0;
+  for (int i = 0; i < flat.side * flat.side; ++i) {
+    if (flat.rgba[i * 4 + 3] != 255) continue;
+    ++opaque;
+    EXPECT_NEAR(flat.rgba[i * 4], 204, 1) << i;
+    EXPECT_NEAR(flat.rgba[i * 4 + 1], 51, 1) << i;
+    EXPECT_NEAR(flat.rgba[i * 4 + 2], 102, 1) << i;
+  }
+  EXPECT_GT(opaque, 100);
+
+  std::string cut = WhiteCube();
+  cut.replace(cut.find("col(1 1 1 1)"), 12, "col(1 1 1 1) aplane(\"clear.tga\")");
+  std::string clear(18, '\0');
+  clear[2] = 3;
+  clear[12] = clear[14] = 1;
+  clear[16] = 8;
+  clear += '\0';
+  const Thumbnail none(cut, 32, {{"clear.tga", clear}});
+  EXPECT_FALSE(none.made);
+  EXPECT_NE(none.reason.find("nothing was drawn"), std::string::npos) << none.reason;
+}
+
 // A sphere of 16 x 8 facets, smoothed within 60 degrees as its file asks,
 // shades evenly across its facets; with "shading 0" each facet is flat and
 // its edges show as steps of shade.
