@@ -137,7 +137,7 @@ void MirrorAcross(ObjectMQO& g, const Plane& plane, bool joined, double toleranc
   for (int i = 0; i < faceCount; ++i) {
     const FaceMQO face = g.faces[i];
     const int corners = DrawnCorners(face, vertexCount);
-    if (corners < 3) continue;
+    if (corners < 2) continue;  // a line of two corners is mirrored too
     bool allOnPlane = true;
     FaceMQO mirrored = face;
     for (int k = 0; k < corners; ++k) {
@@ -147,7 +147,7 @@ void MirrorAcross(ObjectMQO& g, const Plane& plane, bool joined, double toleranc
       mirrored.uv[k][1] = face.uv[from][1];
       mirrored.vertexColor[k] = face.vertexColor[from];
       allOnPlane = allOnPlane && image[face.vertexIndex[k]] == face.vertexIndex[k];
-      if (joined) {
+      if (joined && corners >= 3) {
         EdgeUse& use = edges[key(face.vertexIndex[k], face.vertexIndex[(k + 1) % corners])];
         ++use.count;
         use.face = i;

@@ -30,15 +30,15 @@ struct Box {
   }
 };
 
-// The drawn vertices of one object: those named by a face of three or four
-// corners that all lie inside the vertex list, as the display list draws it.
+// The drawn vertices of one object: those named by a face of two to four
+// corners that all lie inside the vertex list, as it is drawn as modelled
+// (two corners make a line).
 std::vector<bool> DrawnVertices(const ObjectMQO& object) {
   const int vertexCount = object.vertices.size();
   std::vector<bool> drawn(vertexCount, false);
   for (const FaceMQO& face : object.faces) {
-    // A polygon of fewer than three corners covers no pixel.
     const int corners = DrawnCorners(face, vertexCount);
-    if (corners < 3) continue;
+    if (corners < 2) continue;
     for (int k = 0; k < corners; ++k) drawn[face.vertexIndex[k]] = true;
   }
   return drawn;

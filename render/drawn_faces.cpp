@@ -16,24 +16,63 @@ namespace {
 // arithmetic would turn them into infinities, so such faces are left out.
 constexpr double kFarthest = 1e30;
 
+// The colour of a line without material: the light grey that faces without
+// material have where a light meets them.
+constexpr float kPlainLine[4] = {0.7f, 0.7f, 0.7f, 1.0f};
+
+// Faces of two corners are lines, drawn unlit in their material's colour,
+// after the faces of the pass. The material set-up is finished first, so
+// that the next face sets its own again.
+void DrawLines(const DrawnObject& drawn, const Framing& framing, FaceMaterial& material, int materialCount,
+               bool translucent) {
+  const ObjectMQO& g = drawn.geometry;
+  const int vertexCount = g.vertices.size();
+  material.Finish();
+  glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
+  glDisable(GL_LIGHTING);
+  glBegin(GL_LINES);
+  for (const FaceMQO& face : g.faces) {
+    if (DrawnCorners(face, vertexCount) != 2) continue;
+    const int faceMaterial = face.material >= 0 && face.material < materialCount ? face.material : -1;
+    if (material.Translucent(faceMaterial) != translucent) continue;
+    double corner[2][3];
+    bool inRange = true;
+    for (int k = 0; k < 2; ++k) {
+      const VertexMQO& v = g.vertices[face.vertexIndex[k]];
+      framing.ToScene(v.x, v.y, v.z, corner[k]);
+      for (double c : corner[k]) inRange = inRange && std::abs(c) < kFarthest;
+    }
+    if (!inRange) continue;
+    glColor4fv(faceMaterial >= 0 ? g_materials[faceMaterial].color : kPlainLine);
+    glVertex3dv(corner[0]);
+    glVertex3dv(corner[1]);
+  }
+  glEnd();
+  glPopAttrib();
+}
+
 // Draws the faces of one pass: the opaque ones, or those of translucent
-// materials. Faces of one material go into one run of triangles. Returns
-// whether the object has faces of the other pass.
+// materials. Faces of one material go into one run of triangles, then the
+// pass's lines. Returns whether the object has faces of the other pass.
 bool DrawPass(const DrawnObject& drawn, const Framing& framing, FaceMaterial& material, int materialCount,
               bool translucent) {
   const ObjectMQO& g = drawn.geometry;
   const int vertexCount = g.vertices.size();
   const int faceCount = g.faces.size();
-  bool inRun = false, textured = false, coloured = false, otherPass = false;
+  bool inRun = false, textured = false, coloured = false, otherPass = false, lines = false;
   int runMaterial = -2;
   float diffuse = 1, alpha = 1;
   for (int i = 0; i < faceCount; ++i) {
     const FaceMQO& face = g.faces[i];
     const int corners = DrawnCorners(face, vertexCount);
-    if (corners < 3) continue;  // no area: nothing to draw
+    if (corners < 2) continue;  // nothing to draw
     const int faceMaterial = face.material >= 0 && face.material < materialCount ? face.material : -1;
     if (material.Translucent(faceMaterial) != translucent) {
       otherPass = true;
+      continue;
+    }
+    if (corners == 2) {
+      lines = true;
       continue;
     }
     double corner[4][3];
@@ -72,6 +111,7 @@ bool DrawPass(const DrawnObject& drawn, const Framing& framing, FaceMaterial& ma
       }
   }
   if (inRun) glEnd();
+  if (lines) DrawLines(drawn, framing, material, materialCount, translucent);
   return otherPass;
 }
 

@@ -59,12 +59,14 @@ ObjectMQO Object(std::initializer_list<VertexMQO> vertices, std::initializer_lis
 
 FaceMQO Face(int corners, int a, int b, int c) { return FaceMQO{corners, -1, {}, {a, b, c, 0}, {}}; }
 
-// Only what the display list draws is framed: a two-corner face draws
-// nothing, and a face naming a vertex that does not exist is left out.
+// Only what is drawn is framed: a two-corner face is a line, framed like a
+// face, and a face naming a vertex that does not exist is left out.
 TEST(FitThumbnailView, FramesOnlyDrawnFaces) {
   ThumbnailView view;
   const ObjectMQO edgeOnly = Object({{0, 0, 0}, {1, 0, 0}}, {Face(2, 0, 1, 0)});
-  EXPECT_FALSE(FitThumbnailView(&edgeOnly, 1, view));
+  EXPECT_TRUE(FitThumbnailView(&edgeOnly, 1, view));
+  const ObjectMQO pointOnly = Object({{0, 0, 0}}, {Face(1, 0, 0, 0)});
+  EXPECT_FALSE(FitThumbnailView(&pointOnly, 1, view));
 
   const ObjectMQO small = Object({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {Face(3, 0, 1, 2)});
   const ObjectMQO strayFar = Object({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {10, 10, 0}},
@@ -275,6 +277,28 @@ TEST(AsModelled, HiddenObjectsLeaveNoPixel) {
   const Thumbnail shown(cube, 64), hidden(withHelper, 64);
   ASSERT_TRUE(shown.made && hidden.made) << hidden.reason;
   EXPECT_EQ(shown.rgba, hidden.rgba);
+}
+
+// A cube of lines (two-corner faces) is drawn as its edges, in its
+// material's colour, unlit.
+TEST(AsModelled, LinesAreDrawnInTheirMaterialsColour) {
+  std::string edges;
+  for (const char* e : {"0 1", "1 3", "3 2", "2 0", "4 5", "5 7", "7 6", "6 4", "0 6", "1 7", "2 4", "3 5"})
+    edges += std::string("2 V(") + e + ") M(0)\n";
+  const Thumbnail lines(Document("Material 1 {\n\t\"red\" col(1 0 0 1) dif(0.8) amb(0.6)\n}\n",
+                                 "-1 1 1\n-1 -1 1\n1 1 1\n1 -1 1\n1 1 -1\n1 -1 -1\n-1 1 -1\n-1 -1 -1\n", edges),
+                        64);
+  ASSERT_TRUE(lines.made) << lines.reason;
+  int drawn = 0;
+  for (int i = 0; i < lines.side * lines.side; ++i) {
+    if (lines.rgba[i * 4 + 3] == 0) continue;
+    ++drawn;
+    EXPECT_EQ(lines.rgba[i * 4], 255) << i;
+    EXPECT_EQ(lines.rgba[i * 4 + 1], 0) << i;
+  }
+  // Edges, not faces: most of the frame stays clear.
+  EXPECT_GT(drawn, 64);
+  EXPECT_LT(drawn, 64 * 64 / 4);
 }
 
 // A constant material ("shader(1)") shows its colour unlit on every side;
