@@ -140,6 +140,7 @@ void ChooseAndStartLoadingModel(const char* commandLinePath) {
   g_loading = std::thread([] {
     g_loadResult = LoadModel(buffer);
     if (g_loadResult < 0) return;
+    if (g_asModelled) ShowHiddenObjectsWhenAllHidden(buffer);
     CountModelAgainstBudget(buffer);
     // Decoded while the window system loads its driver; InitGL takes them.
     StartTexturesAhead();

@@ -158,6 +158,31 @@ MemoryBudget ViewerMemoryBudget() {
 
 MemoryBudget ModelMemoryBudget() { return g_memoryBudget.bytes > 0 ? g_memoryBudget : ViewerMemoryBudget(); }
 
+namespace {
+
+bool HasSomethingToDraw(const ObjectMQO& object) {
+  const int vertexCount = object.vertices.size();
+  for (const FaceMQO& face : object.faces)
+    if (DrawnCorners(face, vertexCount) >= 2) return true;
+  return false;
+}
+
+}  // namespace
+
+bool ShowHiddenObjectsWhenAllHidden(const char* path) {
+  int hidden = 0;
+  for (int i = 0; i < g_objectCount; ++i) {
+    if (!HasSomethingToDraw(g_objects[i])) continue;
+    if (IsDrawnObject(g_objects[i])) return false;
+    ++hidden;
+  }
+  if (hidden == 0) return false;
+  for (int i = 0; i < g_objectCount; ++i)
+    if (!IsDrawnObject(g_objects[i])) g_objects[i].visible = 15;
+  Diagnose(path, "every object is hidden: the hidden objects are shown");
+  return true;
+}
+
 double DrawnModelBytes(const ObjectMQO* objects, int count, const MemoryBudget& budget) {
   const DrawnSize drawn = MostDrawn(objects, count);
   // In doubles: a hostile count times its cost may pass what a 64-bit

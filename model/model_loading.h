@@ -49,6 +49,11 @@ MemoryBudget ViewerMemoryBudget();
 // g_memoryBudget was unset).
 MemoryBudget ModelMemoryBudget();
 
+// As modelled, a document whose every object with something to draw is
+// hidden ("visible 0") is shown with its hidden objects, rather than as
+// nothing at all; a line on standard error says so. Returns whether it was.
+bool ShowHiddenObjectsWhenAllHidden(const char* path);
+
 // What the objects drawn as modelled, with their mirrored halves and
 // joining faces (at most as drawn_model.h counts them), take of the budget,
 // in bytes; and whether they fit it (if not, reason says "out of memory"

@@ -20,16 +20,19 @@ constexpr double kThumbnailFill = 0.9;  // share of the picture's side the model
 // viewer.
 struct ThumbnailView : Framing {
   double lightFrame[16];  // column-major model-view matrix of the scene
-  // The document's own picture, shown instead of the drawing when a texture
-  // it names cannot be read (ReadThumbnailModel finds it).
+  // The document's own picture (ReadThumbnailModel finds it), shown instead
+  // of the drawing only when nothing visible can be drawn: the modeller's
+  // view at save time is often an empty square or a close-up with its
+  // handles, and its opaque background differs from every drawn thumbnail.
   EmbeddedPicture embedded;
+  bool drawable = true;  // false when no corner could be framed
 
   void ToScene(const VertexMQO& v, double out[3]) const { Framing::ToScene(v.x, v.y, v.z, out); }
 };
 
 // Frames the drawn corners of the model as modelled: visible objects and
 // their mirrored halves, faces of three or four corners that all name
-// vertices of their object. Returns false when no corner is left: nothing
+// vertices of their object, and lines of two. Returns false when no corner is left: nothing
 // would be drawn.
 bool FitThumbnailView(const ObjectMQO* objects, int objectCount, ThumbnailView& view);
 

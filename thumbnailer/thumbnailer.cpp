@@ -40,40 +40,27 @@ bool ReadModel(const char* input, std::string& reason) {
   return ReadModelFile(input, true, result, reason) && result == 0;
 }
 
-// True when a material names a texture or an alpha plane that did not load.
-bool SomeTextureMissing() {
-  for (int i = 0; i < g_materialCount; ++i) {
-    const MaterialMQO& m = g_materials[i];
-    const MaterialImages& images = g_materialImages[i];
-    if ((m.textureName[0] && !images.textureLoaded) || (images.textureLoaded && m.alphaPlaneName[0] && !images.alphaLoaded))
-      return true;
-  }
-  return false;
-}
-
 }  // namespace
 
 bool ReadThumbnailModel(const char* input, ThumbnailView& view, std::string& reason) {
   if (!ReadModel(input, reason)) return false;
-  if (!FitThumbnailView(g_objects, g_objectCount, view)) {
+  ShowHiddenObjectsWhenAllHidden(input);
+  view.embedded = ReadEmbeddedPicture(input);
+  view.drawable = FitThumbnailView(g_objects, g_objectCount, view);
+  if (!view.drawable && view.embedded.rgb.empty()) {
     reason = "the document has no face to draw";
     return false;
   }
-  bool namesTextures = false;
-  for (int i = 0; i < g_materialCount; ++i) namesTextures = namesTextures || g_materials[i].textureName[0] != '\0';
-  if (namesTextures) view.embedded = ReadEmbeddedPicture(input);
   return true;
 }
 
 bool RenderThumbnail(const ThumbnailView& view, const char* output, int size, std::string& reason) {
+  if (!view.drawable) return WritePngFile(output, ScaleEmbeddedPicture(view.embedded, size), size, reason);
   // The viewer's drawing state and textures, as its InitGL makes them; the
-  // faces are drawn directly.
+  // faces are drawn directly. A texture that does not load leaves its faces
+  // in their material's colour.
   InitDrawingState();
   LoadMaterialTextures();
-  // Without some of its textures the drawing would lack the model's own
-  // colours, which the document's picture shows.
-  if (!view.embedded.rgb.empty() && SomeTextureMissing())
-    return WritePngFile(output, ScaleEmbeddedPicture(view.embedded, size), size, reason);
   const int pixels = size * kSupersampling;
   std::vector<unsigned char> rgba(static_cast<size_t>(pixels) * pixels * 4);
   std::vector<float> depth(static_cast<size_t>(pixels) * pixels);
@@ -92,6 +79,8 @@ bool RenderThumbnail(const ThumbnailView& view, const char* output, int size, st
   // cut out whole by their alpha, or too small for a pixel.
   bool drawn = false;
   for (size_t i = 3; i < picture.size() && !drawn; i += 4) drawn = picture[i] != 0;
+  if (!drawn && !view.embedded.rgb.empty())
+    return WritePngFile(output, ScaleEmbeddedPicture(view.embedded, size), size, reason);
   if (!drawn) {
     reason = "nothing was drawn: every face has no area, is cut out by its alpha or is smaller than a pixel";
     return false;

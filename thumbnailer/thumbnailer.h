@@ -3,8 +3,8 @@
 // the viewer's reader, texture lookup, lights and material state, the faces
 // drawn as the display list draws them but lit by their own normals, seen by
 // the thumbnail's own framing camera in a headless context. A document that
-// carries its own picture shows that picture when one of its textures
-// cannot be read.
+// carries its own picture shows that picture only when nothing visible can
+// be drawn.
 
 #include <string>
 

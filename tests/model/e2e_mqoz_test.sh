@@ -107,13 +107,14 @@ run "$thumbnailer" "$E2E_TMP/packed/crowded.mqoz" "$E2E_TMP/crowded.png"
 [ "$status" = 0 ] && cmp -s "$E2E_TMP/archive.png" "$E2E_TMP/crowded.png" ||
   e2e_fail "the texture at the archive's root was not found behind entries of its name in folders"
 
-# Zipped without its texture, the cube's thumbnail is the document's own
-# picture, as for the document alone: opaque to its corners.
+# Zipped without its texture, the cube is drawn all the same, untextured,
+# on a transparent background: the document's own picture serves only
+# when nothing can be drawn.
 mkdir -p "$E2E_TMP/alone"
 (cd "$cube" && zip -q "$E2E_TMP/alone/cube.mqoz" cube.mqo)
 run "$thumbnailer" "$E2E_TMP/alone/cube.mqoz" "$E2E_TMP/alone.png"
-[ "$status" = 0 ] && [ "$(convert "$E2E_TMP/alone.png" -alpha extract -format '%[fx:minima]' info:)" = 1 ] ||
-  e2e_fail "an archive without its textures did not give the document's own picture"
+[ "$status" = 0 ] && [ "$(convert "$E2E_TMP/alone.png" -alpha extract -format '%[fx:minima]' info:)" = 0 ] ||
+  e2e_fail "an archive without its textures was not drawn"
 
 # Names in the code page the document names: a CP949 texture name finds
 # its file named in UTF-8, and so does a UTF-8 name in a Ver 1.2 archive.
@@ -155,21 +156,26 @@ run "$thumbnailer" "$pages/escape.mqo" "$pages/escape.png"
 grep -q "owned" "$E2E_ERR" && ! grep -q $'\033' "$E2E_ERR" "$E2E_OUT" ||
   e2e_fail "control characters of a name reached the terminal"
 
-# The archive's own thumbnail.jpg stands in for a missing texture; an empty
-# one is passed over, and the model is drawn.
+# The archive's own thumbnail.jpg stands in for a model with nothing to
+# draw; an empty one is passed over. A model whose texture is missing is
+# drawn, not replaced by the picture.
 convert -size 60x40 xc:blue "$pages/thumbnail.jpg"
-for picture in real empty; do
-  cp "$pages/untextured.mqoz" "$pages/$picture.mqoz"
-  [ $picture = real ] || : >"$pages/thumbnail.jpg"
-  (cd "$pages" && zip -q "$picture.mqoz" thumbnail.jpg)
-  run "$thumbnailer" -s 60 "$pages/$picture.mqoz" "$pages/$picture.png"
-  [ "$status" = 0 ] || e2e_fail "an archive with a $picture thumbnail.jpg: status $status"
-done
+printf 'Metasequoia Document\nFormat Text Ver 1.0\nEof\n' >"$pages/faceless.mqo"
+(cd "$pages" && zip -q real.mqoz faceless.mqo thumbnail.jpg)
+cp "$pages/untextured.mqoz" "$pages/drawn.mqoz"
+(cd "$pages" && zip -q drawn.mqoz thumbnail.jpg)
+: >"$pages/thumbnail.jpg"
+(cd "$pages" && zip -q empty.mqoz faceless.mqo thumbnail.jpg)
+run "$thumbnailer" -s 60 "$pages/real.mqoz" "$pages/real.png"
+[ "$status" = 0 ] || e2e_fail "an archive with nothing to draw but its thumbnail.jpg: status $status"
 [ "$(e2e_pixel "$pages/real.png" 30 30)" = "0 0 254" ] || [ "$(e2e_pixel "$pages/real.png" 30 30)" = "0 0 255" ] ||
   e2e_fail "the archive's picture was not used: $(e2e_pixel "$pages/real.png" 30 30)"
+run "$thumbnailer" -s 60 "$pages/drawn.mqoz" "$pages/drawn.png"
 run "$thumbnailer" -s 60 "$pages/untextured.mqoz" "$pages/bare.png"
-cmp -s "$pages/empty.png" "$pages/bare.png" ||
-  e2e_fail "an empty thumbnail.jpg was not passed over"
+[ "$status" = 0 ] && cmp -s "$pages/drawn.png" "$pages/bare.png" ||
+  e2e_fail "the archive's picture stood in for a model that can be drawn"
+run "$thumbnailer" -s 60 "$pages/empty.mqoz" "$pages/empty.png"
+[ "$status" = 1 ] && grep -q "no face to draw" "$E2E_ERR" || e2e_fail "an empty thumbnail.jpg was not passed over"
 
 # Broken archives: one line naming the file, no picture; the viewer as for a
 # file it cannot open. An entry named "../escape.png" is never taken.

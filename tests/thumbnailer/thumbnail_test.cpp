@@ -235,19 +235,23 @@ std::string FileBytes(const std::string& path) {
 // A newer document carries its own picture, textures included: shown when
 // its texture cannot be read (as in a sandbox that holds the model alone),
 // not when the texture is there.
-TEST(Thumbnail, EmbeddedPictureStandsInForMissingTextures) {
+TEST(Thumbnail, EmbeddedPictureOnlyWhenNothingCanBeDrawn) {
   const std::string folder = CORPUS_DIR "/lsbattle/resources/img/cube/";
   const std::string document = FileBytes(folder + "cube.mqo");
   ASSERT_FALSE(document.empty());
+  const std::string faceless = document.substr(0, document.find("Object")) + "Eof\n";
   g_newerFormats = true;
-  const Thumbnail alone(document, 64);
-  const Thumbnail textured(document, 64, {{"check.png", FileBytes(folder + "check.png")}});
+  const Thumbnail alone(document, 64), nothing(faceless, 64);
   g_newerFormats = false;
+  // Its texture missing, the cube is drawn all the same, untextured, on a
+  // transparent background.
   ASSERT_TRUE(alone.made) << alone.reason;
-  for (size_t i = 3; i < alone.rgba.size(); i += 4) ASSERT_EQ(alone.rgba[i], 255) << i;
-  EXPECT_EQ(std::vector<int>(alone.rgba.begin(), alone.rgba.begin() + 3), (std::vector<int>{0x1e, 0x41, 0x5a}));
-  ASSERT_TRUE(textured.made) << textured.reason;
-  EXPECT_EQ(textured.Alpha(0, 0), 0);  // drawn, on a transparent background
+  EXPECT_EQ(alone.Alpha(0, 0), 0);
+  EXPECT_TRUE(alone.AnyDrawn());
+  // With nothing to draw, the document's own picture, opaque to its corners.
+  ASSERT_TRUE(nothing.made) << nothing.reason;
+  for (size_t i = 3; i < nothing.rgba.size(); i += 4) ASSERT_EQ(nothing.rgba[i], 255) << i;
+  EXPECT_EQ(std::vector<int>(nothing.rgba.begin(), nothing.rgba.begin() + 3), (std::vector<int>{0x1e, 0x41, 0x5a}));
 }
 
 // The thumbnail draws the model as modelled. A half box mirrored across
@@ -277,6 +281,12 @@ TEST(AsModelled, HiddenObjectsLeaveNoPixel) {
   const Thumbnail shown(cube, 64), hidden(withHelper, 64);
   ASSERT_TRUE(shown.made && hidden.made) << hidden.reason;
   EXPECT_EQ(shown.rgba, hidden.rgba);
+  // A document whose every object is hidden is shown with them.
+  std::string allHidden = cube;
+  allHidden.insert(allHidden.find("\tvertex"), "\tvisible 0\n");
+  const Thumbnail whole(allHidden, 64);
+  ASSERT_TRUE(whole.made) << whole.reason;
+  EXPECT_EQ(whole.rgba, shown.rgba);
 }
 
 // A cube of lines (two-corner faces) is drawn as its edges, in its
