@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cmath>
+#include <numbers>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -216,9 +218,16 @@ void OnReshape(int width, int height) {
   glViewport(0, 0, width, height);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
-  gluPerspective(kFieldOfViewDegrees, AspectRatio(width, height), kNearPlane, kFarPlane);
+  const double aspect = AspectRatio(width, height);
+  gluPerspective(g_asModelled ? FieldOfViewFor(aspect) : kFieldOfViewDegrees, aspect, kNearPlane, kFarPlane);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
+}
+
+double FieldOfViewFor(double aspect) {
+  if (!(aspect > 0) || aspect >= kFirstAspect) return kFieldOfViewDegrees;
+  constexpr double kDegrees = 180.0 / std::numbers::pi;
+  return 2 * kDegrees * std::atan(std::tan(kFieldOfViewDegrees / 2 / kDegrees) * kFirstAspect / aspect);
 }
 
 // Mesa's software renderer takes a scratch buffer of many megabytes for

@@ -50,3 +50,9 @@ bool MakeAbsolutePath(const std::string& path, char (&out)[kMaxPath]);
 std::string FolderOf(const char* absolutePath);
 // width / height, or 1 when either is zero (a minimised window).
 double AspectRatio(int width, int height);
+// The vertical field of view of the model as modelled in a window of that
+// shape: the viewer's own, and wider in a window narrower than the first,
+// so that what the first window showed across still fits across (the
+// model is framed for the first window, whole; so it stays, and Home
+// returns to it, whatever the window's shape).
+double FieldOfViewFor(double aspect);

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
+#include <numbers>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -143,6 +145,20 @@ TEST(ModelBudget, MirroredCopiesAreCountedBeforeTheyAreMade) {
   g_memoryBudget = MemoryBudget{};
   CImageManager::SetPixelLimits(0, 0);
   std::filesystem::remove(path);
+}
+
+// As modelled, a window narrower than the first widens the view so that
+// what the first showed across still fits across: at 400 x 800 the model
+// had been cut at both sides.
+TEST(Reshape, ANarrowWindowKeepsTheModelWhole) {
+  const auto across = [](double aspect) {
+    return std::tan(FieldOfViewFor(aspect) / 2 * std::numbers::pi / 180) * aspect;
+  };
+  EXPECT_DOUBLE_EQ(FieldOfViewFor(800.0 / 600.0), 30.0);
+  EXPECT_DOUBLE_EQ(FieldOfViewFor(2.0), 30.0);
+  EXPECT_NEAR(across(0.5), across(800.0 / 600.0), 1e-12);
+  EXPECT_NEAR(across(1.0), across(800.0 / 600.0), 1e-12);
+  EXPECT_DOUBLE_EQ(FieldOfViewFor(0.0), 30.0);
 }
 
 TEST(Reshape, AspectRatioOfAMinimisedWindow) {
