@@ -4,6 +4,7 @@
 #include <string>
 
 #include "image/dds_manager.h"
+#include "image/texture_dispatch.h"
 #include "image_test_support.h"
 
 namespace {
@@ -126,6 +127,46 @@ TEST(DdsReader, RefusesWhatItCannotReadAndEveryShortFile) {
     testing::internal::GetCapturedStderr();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Can't read dds file\n");
   }
+}
+
+// A .dds texture is "not supported", as it always was, until newer formats
+// are asked for; then the dispatch reads it, ahead on a thread too.
+class DdsDispatch : public InTempDir {
+ protected:
+  void TearDown() override {
+    SetNewerTextureFormats(false);
+    InTempDir::TearDown();
+  }
+};
+
+TEST_F(DdsDispatch, ReadOnlyWithNewerTextureFormats) {
+  WriteBytes("Texture/wall.dds", Compressed(4, 4, "DXT1", RedBlueBlock(0)));
+  WriteBytes("Texture/WALL.DDS", Compressed(4, 4, "DXT1", RedBlueBlock(0)));
+  Material off;
+  std::snprintf(off.textureName, sizeof off.textureName, "wall.dds");
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(off.LoadTexture(), 0);
+  int kind = 0;
+  EXPECT_EQ(DecodeTextureQuietly("wall.dds", kind), nullptr);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "This file type is not supported! wall.dds\n");
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("does not end in .bmp, .jpg, .jpeg, .tga or .png ("),
+            std::string::npos);
+
+  SetNewerTextureFormats(true);
+  for (const char* name : {"wall.dds", "WALL.DDS"}) {
+    Material on;
+    std::snprintf(on.textureName, sizeof on.textureName, "%s", name);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(on.LoadTexture(), 1) << name;
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(on.textureKind, 2);
+    unsigned char pixel[3] = {};
+    ASSERT_EQ(on.textureImage->GetPixel(3, 3, pixel), 1);
+    EXPECT_EQ(pixel[0], 255);
+  }
+  std::unique_ptr<CImageManager> ahead(DecodeTextureQuietly("wall.dds", kind));
+  EXPECT_NE(ahead, nullptr);
 }
 
 }  // namespace
