@@ -141,12 +141,17 @@ int CDdsManager::ReadStream(FILE* fp) {
                   remaining < 0 ? 0 : remaining);
 
   m_planeKind = 1;
+  // DXT1's alpha plane waits for its first transparent pixel (ReadBlocks).
   const bool alpha = squishFlags ? squishFlags != squish::kDxt1 : shifts[3] >= 0;
   if (!AllocatePlane(m_rgbRows, 3) || (alpha && !AllocatePlane(m_alphaRows, 1))) {
     PrintFixedText(kReadFailed);
     return -1;
   }
   const int result = squishFlags ? ReadBlocks(fp, squishFlags) : ReadPixels(fp, pixelBytes, shifts);
+  if (result == -2) {
+    PrintFixedText(kReadFailed);
+    return -1;
+  }
   if (result != 0) return Refuse("truncated: the file ended inside its first picture");
   return 0;
 }
@@ -155,8 +160,9 @@ int CDdsManager::ReadBlocks(FILE* fp, int squishFlags) {
   const int blockBytes = squishFlags == squish::kDxt1 ? 8 : 16;
   const int across = (m_width + 3) / 4;
   const std::size_t stride = static_cast<std::size_t>(across) * blockBytes;
+  bool allocated = true;
   const bool complete = ReadRowBlocks(fp, stride, stride, (m_height + 3) / 4, [&](const unsigned char* row, int by) {
-    for (int bx = 0; bx < across; ++bx) {
+    for (int bx = 0; allocated && bx < across; ++bx) {
       squish::u8 rgba[16 * 4];
       squish::Decompress(rgba, row + static_cast<std::size_t>(bx) * blockBytes, squishFlags);
       // Blocks at the right and bottom edges reach past the picture.
@@ -166,12 +172,19 @@ int CDdsManager::ReadBlocks(FILE* fp, int squishFlags) {
           const squish::u8* p = rgba + 4 * (4 * py + px);
           const int x = bx * 4 + px;
           std::memcpy(rgb + 3 * x, p, 3);
+          // An opaque DXT1 picture keeps no alpha plane; one that is not gets
+          // it at its first transparent pixel, all opaque until then.
+          if (!m_alphaRows && p[3] != 255) {
+            allocated = AllocatePlane(m_alphaRows, 1);
+            if (!allocated) return;
+            for (int y = 0; y < m_height; ++y) std::memset(m_alphaRows[y], 255, static_cast<std::size_t>(m_width));
+          }
           if (m_alphaRows) m_alphaRows[by * 4 + py][x] = p[3];
         }
       }
     }
   });
-  return complete ? 0 : -1;
+  return !allocated ? -2 : complete ? 0 : -1;
 }
 
 int CDdsManager::ReadPixels(FILE* fp, int pixelBytes, const int (&shifts)[4]) {

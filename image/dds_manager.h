@@ -7,11 +7,10 @@
 // (decompressed by libsquish) and uncompressed 24-bit or 32-bit pixels whose
 // red, green, blue and alpha masks each pick a whole byte. Colour fills the
 // colour plane; DXT3, DXT5 and 32-bit pictures with an alpha mask also fill
-// the single-channel plane with their alpha. DXT1 gives colour alone: its
-// one-bit alpha would cost a second look at every block to learn whether
-// any uses it. Load returns 0, or -1 after printing "Can't open dds file.\n"
-// or "Can't read dds file\n" (and, for a file it refuses, a line on standard
-// error saying why). Safe on untrusted files: the file must hold every block
+// the single-channel plane with their alpha, and so does DXT1 when some
+// block makes a pixel transparent. Load returns 0, or -1 after printing
+// "Can't open dds file.\n" or "Can't read dds file\n" (and, for a file it
+// refuses, a line on standard error saying why). Safe on untrusted files: the file must hold every block
 // or row that its header announces before anything is allocated.
 class CDdsManager : public CImageManager {
  public:
@@ -24,6 +23,7 @@ class CDdsManager : public CImageManager {
   int ReadStream(FILE* fp) override;
 
  private:
+  // -1 when the file ends early, -2 when memory or the pixel limits fail.
   int ReadBlocks(FILE* fp, int squishFlags);
   // shifts: the bit position of red, green, blue and alpha in a stored pixel
   // of pixelBytes bytes; alpha's is negative when the picture has none.

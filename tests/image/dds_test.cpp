@@ -63,7 +63,7 @@ TEST(DdsReader, Dxt1BlocksDecodeIntoTheColourPlaneCutToThePicture) {
   EXPECT_EQ(Row(image.m_rgbRows[4], 15), (Bytes{255, 0, 0, 0, 0, 255, 255, 0, 0, 0, 0, 255, 0, 0, 255}));
 }
 
-TEST(DdsReader, Dxt5AlphaFillsTheSingleChannelPlane) {
+TEST(DdsReader, Dxt5AlphaAndTransparentDxt1FillTheSingleChannelPlane) {
   Bytes block{200, 50};  // alpha 200 (index 0) and 50 (index 1), 3-bit indices
   PutLe(block, 0x249249249249ull ^ 0x000000000001ull, 6);  // all index 1 but the first pixel
   const Bytes colour = RedBlueBlock(0x55);
@@ -73,6 +73,16 @@ TEST(DdsReader, Dxt5AlphaFillsTheSingleChannelPlane) {
   EXPECT_EQ(Row(image.m_rgbRows[0], 6), (Bytes{0, 0, 255, 0, 0, 255}));
   ASSERT_NE(image.m_alphaRows, nullptr);
   EXPECT_EQ(Row(image.m_alphaRows[0], 2), (Bytes{200, 50}));
+  // The first colour not above the second: index 3 is transparent black.
+  Bytes cutout;
+  PutLe(cutout, 0x001F, 2);
+  PutLe(cutout, 0xF800, 2);
+  PutLe(cutout, 0x0C, 4);
+  DdsReader dxt1;
+  ASSERT_EQ(dxt1.LoadBytes(Compressed(2, 1, "DXT1", cutout)), 0);
+  EXPECT_EQ(Row(dxt1.m_rgbRows[0], 6), (Bytes{0, 0, 255, 0, 0, 0}));
+  ASSERT_NE(dxt1.m_alphaRows, nullptr);
+  EXPECT_EQ(Row(dxt1.m_alphaRows[0], 2), (Bytes{255, 0}));
 }
 
 TEST(DdsReader, UncompressedPixelsFollowTheirMasks) {
