@@ -13,6 +13,7 @@
 #include "app/window_identity.h"
 #include "base/diagnostics.h"
 #include "image/jpeg_manager.h"
+#include "image/texture_dispatch.h"
 #include "render/display_list.h"
 #include "model/model_loading.h"
 #include "model/view_projection.h"
@@ -23,6 +24,7 @@ int main(int argc, char** argv) {
   // The desktop's way: a texture that cannot be decoded is left out with a
   // line saying why, and the model shown, rather than the program ended.
   if (g_newerFormats) CJpegManager::SetFatalErrorsFail(true);
+  SetNewerTextureFormats(g_newerFormats);
   if (PrintInformationAsked(argc, argv)) return 0;
   StartDesktopNotices();
   KeepFreedMemory();

@@ -1,12 +1,14 @@
 // A material's texture operations: pick a reader by the name's extension,
 // find the file and keep the loaded image beside the material.
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "image/bmp_manager.h"
+#include "image/dds_manager.h"
 #include "image/jpeg_manager.h"
 #include "image/material_images.h"
 #include "image/png_manager.h"
@@ -23,7 +25,11 @@ struct ReaderKind {
   int textureKind;        // 1 BMP, 2 the others
   const char* openFailed;
   CImageManager* (*create)();
+  bool newer = false;  // read only with SetNewerTextureFormats(true)
 };
+
+// Set once at start-up, read by the thread that decodes textures ahead too.
+std::atomic<bool> g_newerTextureFormats{false};
 
 template <typename Reader>
 CImageManager* Create() {
@@ -41,11 +47,14 @@ const ReaderKind kReaders[] = {
     {".TGA", 2, CTgaManager::kOpenFailed, Create<CTgaManager>},
     {".png", 2, CPngManager::kOpenFailed, Create<CPngManager>},
     {".PNG", 2, CPngManager::kOpenFailed, Create<CPngManager>},
+    {".dds", 2, CDdsManager::kOpenFailed, Create<CDdsManager>, true},
+    {".DDS", 2, CDdsManager::kOpenFailed, Create<CDdsManager>, true},
 };
 
 const ReaderKind* FindReader(const char* name) {
   const size_t length = std::strlen(name);
   for (const ReaderKind& kind : kReaders) {
+    if (kind.newer && !g_newerTextureFormats.load(std::memory_order_relaxed)) continue;
     const size_t extLength = std::strlen(kind.extension);
     if (length >= extLength && std::strcmp(name + length - extLength, kind.extension) == 0) return &kind;
   }
@@ -77,8 +86,8 @@ int LoadImage(const char* name, std::unique_ptr<CImageManager>& image, int& load
   const ReaderKind* kind = FindReader(name);
   if (!kind) {
     std::printf("This file type is not supported! %s\n", ShownText(name).c_str());
-    Diagnose(name, "%s not read: the name does not end in .bmp, .jpg, .jpeg, .tga or .png (in lower or upper case)",
-             role);
+    Diagnose(name, "%s not read: the name does not end in .bmp, .jpg, .jpeg, .tga%s (in lower or upper case)", role,
+             g_newerTextureFormats.load(std::memory_order_relaxed) ? ", .png or .dds" : " or .png");
     return 0;
   }
   if (textureKind) *textureKind = kind->textureKind;
@@ -131,6 +140,8 @@ int LoadImage(const char* name, std::unique_ptr<CImageManager>& image, int& load
 }
 
 }  // namespace
+
+void SetNewerTextureFormats(bool on) { g_newerTextureFormats.store(on, std::memory_order_relaxed); }
 
 CImageManager* DecodeTextureQuietly(const char* name, int& textureKind) {
   const ReaderKind* kind = name[0] != '\0' ? FindReader(name) : nullptr;

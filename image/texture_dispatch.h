@@ -4,6 +4,11 @@
 
 class CImageManager;
 
+// Whether textures in the formats that newer models use (DDS) are read; off
+// by default, when their names are "not supported" as they always were. Set
+// before any texture is read, read ahead or not.
+void SetNewerTextureFormats(bool on);
+
 // The picture that `name` names, found and decoded as LoadTexture would,
 // without a word on standard output or error and without ending the process.
 // Returns it (owned by the caller) with its kind (1 BMP, 2 the others), or

@@ -18,6 +18,7 @@
 #include "render/display_list.h"
 #include "render/scene_lights.h"
 #include "render/material_textures.h"
+#include "image/texture_dispatch.h"
 #include "model/model_loading.h"
 #include "base/regular_file.h"
 
@@ -31,6 +32,7 @@ bool ReadModel(const char* input, std::string& reason) {
   g_newerFormats = true;
   // Drawn as the viewer draws with --as-modelled, textures included.
   g_asModelled = true;
+  SetNewerTextureFormats(true);
   g_keepThumbnail = true;
   // The reader refuses a document that could not be drawn under the
   // address-space bound before it takes the memory, rather than failing an
