@@ -233,6 +233,7 @@ void OnDisplay() {
   }
   glScalef(g_view.zoom, g_view.zoom, g_view.zoom);
   glCallList(1);
+  if (g_asModelled) DrawTranslucentFaces(g_translucentFaces);
   glPopMatrix();
   if (blended) glDisable(GL_BLEND);
   if (g_asModelled) DrawAxisIndicator();

@@ -13,6 +13,9 @@ struct MaterialImages {
   std::unique_ptr<CImageManager> alphaImage;
   int textureLoaded = 0;  // 1 when the texture image loaded
   int alphaLoaded = 0;    // 1 when the alpha plane's image loaded
+  // Whether the texels' alpha takes values between 0 and 255 (a glow, a
+  // blur), not only 0 and 255 (a cut-out); set when the texture is made.
+  bool softAlpha = false;
 };
 
 // Pick a reader by the extension of the material's texture (alpha plane)

@@ -61,3 +61,9 @@ TexelBlock BuildTexels(const CImageManager& texture, const CImageManager* alpha)
   }
   return block;
 }
+
+bool HasSoftAlpha(const TexelBlock& texels) {
+  for (std::size_t i = 3; i < texels.rgba.size(); i += 4)
+    if (texels.rgba[i] != 0 && texels.rgba[i] != 255) return true;
+  return false;
+}

@@ -39,3 +39,6 @@ bool WantsAlphaTest(const MaterialMQO& material, const MaterialImages& images);
 // plane. Any sample that an image lacks (no plane, or a smaller picture)
 // reads as 255. An empty picture gives an empty block.
 TexelBlock BuildTexels(const CImageManager& texture, const CImageManager* alpha);
+
+// Whether some texel's alpha lies strictly between 0 and 255.
+bool HasSoftAlpha(const TexelBlock& texels);

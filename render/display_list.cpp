@@ -10,6 +10,7 @@
 
 bool g_asModelled = false;
 Framing g_modelFraming;
+TranslucentFaces g_translucentFaces;
 
 namespace {
 
@@ -38,7 +39,7 @@ void BuildDisplayList() {
   glNewList(1, GL_COMPILE);
   try {
     if (g_asModelled) {
-      DrawModelAsModelled(g_objects, g_objectCount, g_modelFraming);
+      DrawModelAsModelled(g_objects, g_objectCount, g_modelFraming, g_translucentFaces);
     } else {
       FaceMaterial material(g_materialCount);
       for (int i = 0; i < g_objectCount; ++i) DrawObject(g_objects[i], material);
@@ -56,5 +57,6 @@ void BuildDisplayList() {
 
 void ReleaseModelDrawing() {
   glDeleteLists(1, 1);
+  g_translucentFaces = TranslucentFaces();
   ReleaseMaterialTextures();
 }

@@ -5,6 +5,7 @@
 // the face as one without material.
 
 #include "model/framing.h"
+#include "render/drawn_faces.h"
 #include "mqo/object.h"
 
 // Off unless the user asks for the model as modelled: the list then holds
@@ -12,6 +13,9 @@
 // g_modelFraming, instead of the faces as the file lists them.
 extern bool g_asModelled;
 extern Framing g_modelFraming;
+// As modelled, the faces of translucent materials are not in the list: they
+// are kept here, to be drawn after it, ordered for each frame's view.
+extern TranslucentFaces g_translucentFaces;
 
 // Memory that runs out while it is compiled (the model's preparation)
 // leaves the list closed and throws std::bad_alloc on.

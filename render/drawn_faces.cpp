@@ -2,8 +2,9 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
-#include <utility>
 #include <vector>
 
 #include "model/drawn_model.h"
@@ -20,11 +21,33 @@ constexpr double kFarthest = 1e30;
 // material have where a light meets them.
 constexpr float kPlainLine[4] = {0.7f, 0.7f, 0.7f, 1.0f};
 
-// Faces of two corners are lines, drawn unlit in their material's colour,
-// after the faces of the pass. The material set-up is finished first, so
-// that the next face sets its own again.
-void DrawLines(const DrawnObject& drawn, const Framing& framing, FaceMaterial& material, int materialCount,
-               bool translucent) {
+// The corners of a face in the scene; false when one lies beyond kFarthest
+// or is not finite.
+bool SceneCorners(const ObjectMQO& g, const FaceMQO& face, int corners, const Framing& framing, double out[4][3]) {
+  bool inRange = true;
+  for (int k = 0; k < corners; ++k) {
+    const VertexMQO& v = g.vertices[face.vertexIndex[k]];
+    framing.ToScene(v.x, v.y, v.z, out[k]);
+    for (double c : out[k]) inRange = inRange && std::abs(c) < kFarthest;
+  }
+  return inRange;
+}
+
+// A corner's vertex colour: COL packs red in the low byte, then green, blue
+// and alpha, scaled by the material's diffuse factor and alpha. A face
+// without COL reads as 0, which the modeller shows white.
+void VertexColour(const FaceMQO& face, int k, float diffuse, float alpha, float out[4]) {
+  const unsigned c = face.vertexColor[k] == 0 ? 0xFFFFFFFFu : static_cast<unsigned>(face.vertexColor[k]);
+  out[0] = (c & 0xFF) / 255.0f * diffuse;
+  out[1] = (c >> 8 & 0xFF) / 255.0f * diffuse;
+  out[2] = (c >> 16 & 0xFF) / 255.0f * diffuse;
+  out[3] = (c >> 24 & 0xFF) / 255.0f * alpha;
+}
+
+// Faces of two corners are lines, drawn unlit in their material's colour
+// after the object's faces. The material set-up is finished first, so that
+// the next face sets its own again.
+void DrawLines(const DrawnObject& drawn, const Framing& framing, FaceMaterial& material, int materialCount) {
   const ObjectMQO& g = drawn.geometry;
   const int vertexCount = g.vertices.size();
   material.Finish();
@@ -32,17 +55,9 @@ void DrawLines(const DrawnObject& drawn, const Framing& framing, FaceMaterial& m
   glDisable(GL_LIGHTING);
   glBegin(GL_LINES);
   for (const FaceMQO& face : g.faces) {
-    if (DrawnCorners(face, vertexCount) != 2) continue;
+    double corner[4][3];
+    if (DrawnCorners(face, vertexCount) != 2 || !SceneCorners(g, face, 2, framing, corner)) continue;
     const int faceMaterial = face.material >= 0 && face.material < materialCount ? face.material : -1;
-    if (material.Translucent(faceMaterial) != translucent) continue;
-    double corner[2][3];
-    bool inRange = true;
-    for (int k = 0; k < 2; ++k) {
-      const VertexMQO& v = g.vertices[face.vertexIndex[k]];
-      framing.ToScene(v.x, v.y, v.z, corner[k]);
-      for (double c : corner[k]) inRange = inRange && std::abs(c) < kFarthest;
-    }
-    if (!inRange) continue;
     glColor4fv(faceMaterial >= 0 ? g_materials[faceMaterial].color : kPlainLine);
     glVertex3dv(corner[0]);
     glVertex3dv(corner[1]);
@@ -51,38 +66,51 @@ void DrawLines(const DrawnObject& drawn, const Framing& framing, FaceMaterial& m
   glPopAttrib();
 }
 
-// Draws the faces of one pass: the opaque ones, or those of translucent
-// materials. Faces of one material go into one run of triangles, then the
-// pass's lines. Returns whether the object has faces of the other pass.
-bool DrawPass(const DrawnObject& drawn, const Framing& framing, FaceMaterial& material, int materialCount,
-              bool translucent) {
+// Keeps a translucent face as triangles (a polygon of four corners is the
+// fan 0-1-2, 0-2-3) for DrawTranslucentFaces.
+void KeepTranslucent(const DrawnObject& drawn, int i, int corners, const double scene[4][3], int faceMaterial,
+                     TranslucentFaces& translucent) {
+  const FaceMQO& face = drawn.geometry.faces[i];
+  const MaterialMQO& m = g_materials[faceMaterial];
+  TranslucentFaces::Corner kept[4];
+  for (int k = 0; k < corners; ++k) {
+    TranslucentFaces::Corner& c = kept[k];
+    for (int a = 0; a < 3; ++a) c.position[a] = static_cast<float>(scene[k][a]);
+    const std::array<float, 3>& n = drawn.normals[4 * static_cast<size_t>(i) + k];
+    for (int a = 0; a < 3; ++a) c.normal[a] = n[a];
+    c.texel[0] = face.uv[k][1];
+    c.texel[1] = face.uv[k][0];
+    VertexColour(face, k, m.diffuse, m.color[3], c.colour);
+  }
+  for (int t = 1; t + 1 < corners; ++t)
+    translucent.triangles.push_back({{kept[0], kept[t], kept[t + 1]}, faceMaterial});
+}
+
+// Draws an object's opaque faces, in runs of triangles of one material, then
+// its lines; its translucent faces are kept.
+void DrawObject(const DrawnObject& drawn, const Framing& framing, FaceMaterial& material, int materialCount,
+                TranslucentFaces& translucent) {
   const ObjectMQO& g = drawn.geometry;
   const int vertexCount = g.vertices.size();
   const int faceCount = g.faces.size();
-  bool inRun = false, textured = false, coloured = false, otherPass = false, lines = false;
+  bool inRun = false, textured = false, coloured = false, lines = false;
   int runMaterial = -2;
   float diffuse = 1, alpha = 1;
   for (int i = 0; i < faceCount; ++i) {
     const FaceMQO& face = g.faces[i];
     const int corners = DrawnCorners(face, vertexCount);
     if (corners < 2) continue;  // nothing to draw
-    const int faceMaterial = face.material >= 0 && face.material < materialCount ? face.material : -1;
-    if (material.Translucent(faceMaterial) != translucent) {
-      otherPass = true;
-      continue;
-    }
     if (corners == 2) {
       lines = true;
       continue;
     }
     double corner[4][3];
-    bool inRange = true;
-    for (int k = 0; k < corners; ++k) {
-      const VertexMQO& v = g.vertices[face.vertexIndex[k]];
-      framing.ToScene(v.x, v.y, v.z, corner[k]);
-      for (double c : corner[k]) inRange = inRange && std::abs(c) < kFarthest;
+    if (!SceneCorners(g, face, corners, framing, corner)) continue;  // also a corner that is not finite
+    const int faceMaterial = face.material >= 0 && face.material < materialCount ? face.material : -1;
+    if (material.Translucent(faceMaterial)) {
+      KeepTranslucent(drawn, i, corners, corner, faceMaterial, translucent);
+      continue;
     }
-    if (!inRange) continue;  // also a corner that is not finite
     if (!inRun || faceMaterial != runMaterial) {
       if (inRun) glEnd();
       textured = material.Set(faceMaterial);
@@ -95,54 +123,117 @@ bool DrawPass(const DrawnObject& drawn, const Framing& framing, FaceMaterial& ma
       inRun = true;
       runMaterial = faceMaterial;
     }
-    // A polygon of four corners is drawn as the fan 0-1-2, 0-2-3.
     for (int t = 1; t + 1 < corners; ++t)
       for (int k : {0, t, t + 1}) {
         glNormal3fv(drawn.normals[4 * static_cast<size_t>(i) + k].data());
         if (coloured) {
-          // COL packs red in the low byte, then green, blue and alpha. A
-          // face without COL reads as 0, which the modeller shows white.
-          const unsigned c = face.vertexColor[k] == 0 ? 0xFFFFFFFFu : static_cast<unsigned>(face.vertexColor[k]);
-          glColor4f((c & 0xFF) / 255.0f * diffuse, (c >> 8 & 0xFF) / 255.0f * diffuse,
-                    (c >> 16 & 0xFF) / 255.0f * diffuse, (c >> 24 & 0xFF) / 255.0f * alpha);
+          float c[4];
+          VertexColour(face, k, diffuse, alpha, c);
+          glColor4fv(c);
         }
         if (textured) glTexCoord2f(face.uv[k][1], face.uv[k][0]);
         glVertex3dv(corner[k]);
       }
   }
   if (inRun) glEnd();
-  if (lines) DrawLines(drawn, framing, material, materialCount, translucent);
-  return otherPass;
+  if (lines) DrawLines(drawn, framing, material, materialCount);
+}
+
+// The state both kinds of faces are drawn in: the side of a face that the
+// camera sees is lit, whichever it is (a model's open shells and single
+// planes show their inside too), and faces are wound clockwise seen from
+// their front.
+void BeginFaces() {
+  glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);
+  glFrontFace(GL_CW);
+}
+
+void EndFaces(FaceMaterial& material) {
+  material.Finish();
+  glFrontFace(GL_CCW);
+  glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_FALSE);
+}
+
+// Orders the triangles farthest first as seen through the model-view
+// matrix m (column-major; the camera looks down -z).
+void OrderFarthestFirst(TranslucentFaces& translucent, const double m[16]) {
+  const size_t count = translucent.triangles.size();
+  std::vector<double> depth(count);
+  for (size_t i = 0; i < count; ++i) {
+    double centre[3] = {0, 0, 0};
+    for (const TranslucentFaces::Corner& c : translucent.triangles[i].corners)
+      for (int a = 0; a < 3; ++a) centre[a] += c.position[a] / 3.0;
+    depth[i] = m[2] * centre[0] + m[6] * centre[1] + m[10] * centre[2] + m[14];
+  }
+  translucent.order.resize(count);
+  for (size_t i = 0; i < count; ++i) translucent.order[i] = static_cast<int>(i);
+  // Stable, so that coplanar faces keep the file's order from frame to frame.
+  std::stable_sort(translucent.order.begin(), translucent.order.end(),
+                   [&](int a, int b) { return depth[a] < depth[b]; });
+  std::copy(m, m + 16, translucent.orderedFor);
+}
+
+void DrawTranslucentTriangles(const TranslucentFaces& translucent, FaceMaterial& material) {
+  bool inRun = false, textured = false, coloured = false;
+  int runMaterial = -2;
+  for (int index : translucent.order) {
+    const TranslucentFaces::Triangle& triangle = translucent.triangles[index];
+    if (!inRun || triangle.material != runMaterial) {
+      if (inRun) glEnd();
+      textured = material.Set(triangle.material);
+      coloured = material.VertexColours(triangle.material);
+      glBegin(GL_TRIANGLES);
+      inRun = true;
+      runMaterial = triangle.material;
+    }
+    for (const TranslucentFaces::Corner& c : triangle.corners) {
+      glNormal3fv(c.normal);
+      if (coloured) glColor4fv(c.colour);
+      if (textured) glTexCoord2fv(c.texel);
+      glVertex3fv(c.position);
+    }
+  }
+  if (inRun) glEnd();
 }
 
 }  // namespace
 
-void DrawModelAsModelled(const ObjectMQO* objects, int objectCount, const Framing& framing) {
+void DrawModelAsModelled(const ObjectMQO* objects, int objectCount, const Framing& framing,
+                         TranslucentFaces& translucent) {
+  translucent = TranslucentFaces();
   FaceMaterial material(g_materialCount, true);
-  // The side of a face that the camera sees is lit, whichever it is: a
-  // model's open shells and single planes show their inside too. Faces are
-  // wound clockwise seen from their front.
-  glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);
-  glFrontFace(GL_CW);
+  BeginFaces();
   // Each object is prepared, drawn and let go, so that only one object's
-  // normals live at a time; those with translucent faces wait for the
-  // second pass.
-  std::vector<DrawnObject> waiting;
+  // normals live at a time.
   for (int i = 0; i < objectCount; ++i) {
     if (!IsDrawnObject(objects[i])) continue;
-    DrawnObject drawn = PrepareDrawnObject(objects[i]);
-    if (DrawPass(drawn, framing, material, g_materialCount, false)) waiting.push_back(std::move(drawn));
+    DrawObject(PrepareDrawnObject(objects[i]), framing, material, g_materialCount, translucent);
   }
-  if (!waiting.empty()) {
-    // Blended over what is opaque, in the file's order, unsorted; each
-    // still writes its depth, so that a picture read back knows where it
-    // was drawn.
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    for (const DrawnObject& drawn : waiting) DrawPass(drawn, framing, material, g_materialCount, true);
-    glDisable(GL_BLEND);
+  EndFaces(material);
+}
+
+void DrawTranslucentFaces(TranslucentFaces& translucent, bool writeDepth) {
+  if (translucent.triangles.empty()) return;
+  double m[16];
+  glGetDoublev(GL_MODELVIEW_MATRIX, m);
+  if (translucent.order.size() != translucent.triangles.size() || !std::equal(m, m + 16, translucent.orderedFor))
+    OrderFarthestFirst(translucent, m);
+  FaceMaterial material(g_materialCount, true);
+  BeginFaces();
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glDepthMask(GL_FALSE);
+  DrawTranslucentTriangles(translucent, material);
+  glDepthMask(GL_TRUE);
+  glDisable(GL_BLEND);
+  EndFaces(material);
+  if (writeDepth) {
+    // Where a texel is wholly clear nothing lies.
+    FaceMaterial coverage(g_materialCount, true, true);
+    BeginFaces();
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    DrawTranslucentTriangles(translucent, coverage);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    EndFaces(coverage);
   }
-  material.Finish();
-  glFrontFace(GL_CCW);
-  glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_FALSE);
 }

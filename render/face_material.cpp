@@ -41,9 +41,12 @@ void SetGrey(GLenum parameter, float value) {
 
 }  // namespace
 
-FaceMaterial::FaceMaterial(int materialCount, bool asModelled)
-    : materialCount_(materialCount), cut_(materialCount), asModelled_(asModelled) {
-  for (int i = 0; i < materialCount; ++i) cut_[i] = WantsAlphaTest(g_materials[i], g_materialImages[i]);
+FaceMaterial::FaceMaterial(int materialCount, bool asModelled, bool coverage)
+    : materialCount_(materialCount), cut_(materialCount), asModelled_(asModelled), coverage_(coverage) {
+  // As modelled, alpha between 0 and 255 blends; only a hard cut-out (0 or
+  // 255 alone) keeps the test, so that foliage keeps its depth.
+  for (int i = 0; i < materialCount; ++i)
+    cut_[i] = WantsAlphaTest(g_materials[i], g_materialImages[i]) && !(asModelled && g_materialImages[i].softAlpha);
 }
 
 void FaceMaterial::UseTexture(GLuint name) {
@@ -58,12 +61,16 @@ void FaceMaterial::TextureOff() {
   textured_ = false;
 }
 
-void FaceMaterial::UseAlphaTest(bool wanted) {
-  if (wanted == alphaTest_) return;
-  if (wanted && !alphaFunctionSet_) {
-    glAlphaFunc(GL_GREATER, 0.5f);
-    alphaFunctionSet_ = true;
+void FaceMaterial::UseAlphaTest(bool wanted, float reference) {
+  if (coverage_) {
+    wanted = true;
+    reference = 0.0f;
   }
+  if (wanted && reference != alphaReference_) {
+    glAlphaFunc(GL_GREATER, reference);
+    alphaReference_ = reference;
+  }
+  if (wanted == alphaTest_) return;
   if (wanted)
     glEnable(GL_ALPHA_TEST);
   else
@@ -72,8 +79,8 @@ void FaceMaterial::UseAlphaTest(bool wanted) {
 }
 
 bool FaceMaterial::Translucent(int material) const {
-  return asModelled_ && material >= 0 && material < materialCount_ && g_materials[material].color[3] < 1.0f &&
-         !cut_[material];
+  return asModelled_ && material >= 0 && material < materialCount_ &&
+         (g_materials[material].color[3] < 1.0f || g_materialImages[material].softAlpha);
 }
 
 bool FaceMaterial::VertexColours(int material) const {
@@ -114,7 +121,7 @@ bool FaceMaterial::Apply(int material) {
     SetGrey(GL_EMISSION, 0.0f);
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, kPlainShininess);
     TextureOff();
-    UseAlphaTest(false);
+    UseAlphaTest(false, alphaReference_);
     return false;
   }
   if (material < 0 || material >= materialCount_) {
@@ -124,7 +131,7 @@ bool FaceMaterial::Apply(int material) {
     SetPlain(GL_EMISSION, kPlainEmission);
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, kPlainShininess);
     TextureOff();
-    UseAlphaTest(false);
+    UseAlphaTest(false, alphaReference_);
     return false;
   }
   const MaterialMQO& m = g_materials[material];
@@ -138,11 +145,14 @@ bool FaceMaterial::Apply(int material) {
   // what the test cuts: under lighting a fragment's alpha is the diffuse
   // alpha times the texel's, so that diffuse alpha is 1 here. Any other
   // factor would move the cut line, and a dark or emissive material (dif
-  // below one half) would vanish whole.
+  // below one half) would vanish whole. As modelled, a translucent
+  // material's alpha multiplies its texels' (it blends), and its cut line
+  // moves with it.
   const bool cut = cut_[material];
-  UseAlphaTest(cut);
+  const bool translucent = Translucent(material);
+  UseAlphaTest(cut, translucent ? 0.5f * m.color[3] : 0.5f);
   SetColour(GL_AMBIENT, m.color, m.ambient);
-  if (cut)
+  if (cut && !translucent)
     SetColour(GL_DIFFUSE, m.color, m.diffuse, 1.0f);
   else if (asModelled_)
     SetColour(GL_DIFFUSE, m.color, m.diffuse, m.color[3]);
@@ -155,7 +165,7 @@ bool FaceMaterial::Apply(int material) {
     // texture); the diffuse alpha set above still gives the face its alpha.
     SetColour(GL_AMBIENT, m.color, 0.0f, 0.0f);
     SetColour(GL_SPECULAR, m.color, 0.0f, 0.0f);
-    const float diffuseAlpha = cut ? 1.0f : m.color[3];
+    const float diffuseAlpha = cut && !translucent ? 1.0f : m.color[3];
     SetColour(GL_DIFFUSE, m.color, 0.0f, diffuseAlpha);
     SetColour(GL_EMISSION, m.color, 1.0f, 1.0f);
   }
@@ -166,6 +176,7 @@ bool FaceMaterial::Apply(int material) {
 void FaceMaterial::Finish() {
   set_ = kNoneSet;
   TextureOff();
-  UseAlphaTest(false);
+  if (alphaTest_) glDisable(GL_ALPHA_TEST);
+  alphaTest_ = false;
   UseVertexColours(0);
 }

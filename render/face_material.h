@@ -20,11 +20,13 @@ class FaceMaterial {
   // it make every side the same white), a material's diffuse alpha is its
   // colour's alpha (blended where below 1), and a material of vertex
   // colours takes the colour given with each corner (glColor) as diffuse.
-  explicit FaceMaterial(int materialCount, bool asModelled = false);
+  // With coverage, every face is alpha-tested to pass what has any alpha at
+  // all: for marking where translucent faces lie, colour unwritten.
+  explicit FaceMaterial(int materialCount, bool asModelled = false, bool coverage = false);
 
   // Whether the material's faces are drawn blended over the others when
-  // the model is drawn as modelled: its colour's alpha is below 1 and no
-  // alpha plane cuts it.
+  // the model is drawn as modelled: its colour's alpha is below 1, or its
+  // texture's alpha takes values between 0 and 255.
   bool Translucent(int material) const;
   bool VertexColours(int material) const;
   // Whether the material is drawn unlit, its colour as it is ("shader(1)"),
@@ -41,7 +43,8 @@ class FaceMaterial {
  private:
   void UseTexture(GLuint name);
   void TextureOff();
-  void UseAlphaTest(bool wanted);
+  // The test passes alpha above the reference.
+  void UseAlphaTest(bool wanted, float reference);
   // Vertex colours feed the given material colour (GL_DIFFUSE or
   // GL_EMISSION), or none (0).
   void UseVertexColours(GLenum target);
@@ -52,8 +55,9 @@ class FaceMaterial {
   GLuint bound_ = 0;
   bool textured_ = false;
   bool alphaTest_ = false;
-  bool alphaFunctionSet_ = false;
+  float alphaReference_ = -1;  // none set yet
   bool asModelled_ = false;
+  bool coverage_ = false;
   GLenum vertexColours_ = 0;
   static constexpr int kNoneSet = -2147483647 - 1;
   int set_ = kNoneSet;  // the material Set last applied

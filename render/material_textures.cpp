@@ -32,6 +32,7 @@ namespace {
 // Makes material slot's texture object from the texels; the scratch texels
 // live only for the upload, OpenGL keeps its own copy.
 void UploadTexels(int slot, const TexelBlock& texels) {
+  g_materialImages[slot].softAlpha = HasSoftAlpha(texels);
   glEnable(GL_TEXTURE_2D);
   g_textureIds[slot] = NewBoundTexture();
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);

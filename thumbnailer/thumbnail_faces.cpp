@@ -4,5 +4,9 @@
 #include "model/model_loading.h"
 
 void DrawThumbnailFaces(const ThumbnailView& view) {
-  DrawModelAsModelled(g_objects, g_objectCount, view);
+  TranslucentFaces translucent;
+  DrawModelAsModelled(g_objects, g_objectCount, view, translucent);
+  // Their depth is written too, so that the picture read back knows where
+  // they lie.
+  DrawTranslucentFaces(translucent, true);
 }

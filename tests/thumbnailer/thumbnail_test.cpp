@@ -311,6 +311,37 @@ TEST(AsModelled, LinesAreDrawnInTheirMaterialsColour) {
   EXPECT_LT(drawn, 64 * 64 / 4);
 }
 
+// Translucent faces are blended farthest first and write no depth: two
+// overlapping translucent quads, the front one first in the file, show the
+// back one through the front one (it had been hidden behind it).
+TEST(AsModelled, TranslucentFacesShowThroughEachOther) {
+  const Thumbnail t(Document("Material 2 {\n\t\"front\" shader(1) col(1 0 0 0.5)\n\t\"back\" shader(1) col(0 0 1 0.5)\n}\n",
+                             // The back quad stands right behind the front one as the thumbnail's
+                             // camera sees it (45 degrees right, 30 above).
+                             "-1 -1 0\n1 -1 0\n1 1 0\n-1 1 0\n"
+                             "-2.22 -2 -1.22\n-0.22 -2 -1.22\n-0.22 0 -1.22\n-2.22 0 -1.22\n",
+                             "4 V(0 1 2 3) M(0)\n4 V(4 5 6 7) M(1)\n"),
+                    32);
+  ASSERT_TRUE(t.made) << t.reason;
+  const unsigned char* centre = &t.rgba[(16 * 32 + 16) * 4];
+  EXPECT_GT(centre[0], 60) << "the front quad's red";
+  EXPECT_GT(centre[2], 30) << "the back quad's blue, seen through it";
+}
+
+// Texture alpha between 0 and 255 blends rather than cutting at one half:
+// a constant white quad under a row of alphas 0, 85, 170, 255 shows each
+// level, not only the texels above one half at full strength.
+TEST(AsModelled, SoftTextureAlphaBlends) {
+  const Thumbnail t(Document("Material 1 {\n\t\"glow\" shader(1) col(1 1 1 1) tex(\"glow.tga\")\n}\n",
+                             "-1 -1 0\n1 -1 0\n1 1 0\n-1 1 0\n", "4 V(0 1 2 3) M(0) UV(0 0 1 0 1 1 0 1)\n"),
+                    32, {{"glow.tga", Tga32(std::string("\x00\x55\xaa\xff", 4))}});
+  ASSERT_TRUE(t.made) << t.reason;
+  int faintest = 255;
+  for (int i = 0; i < t.side * t.side; ++i)
+    if (t.rgba[i * 4 + 3] == 255) faintest = std::min<int>(faintest, t.rgba[i * 4 + 1]);
+  EXPECT_LT(faintest, 100);  // green 128 at full strength
+}
+
 // A constant material ("shader(1)") shows its colour unlit on every side;
 // an alpha plane on a material without a texture cuts its colour all the
 // same (one of alpha 0 leaves nothing to draw).
