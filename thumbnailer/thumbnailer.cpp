@@ -19,6 +19,7 @@
 #include "render/scene_lights.h"
 #include "render/material_textures.h"
 #include "model/model_loading.h"
+#include "image/texture_tree.h"
 #include "base/regular_file.h"
 
 namespace {
@@ -30,6 +31,8 @@ namespace {
 bool ReadModel(const char* input, std::string& reason) {
   g_newerFormats = true;
   g_keepThumbnail = true;
+  // Drawn as modelled, with the pictures its project keeps elsewhere.
+  SetTextureTreeSearch(true);
   // The reader refuses a document that could not be drawn under the
   // address-space bound before it takes the memory, rather than failing an
   // allocation part way.
