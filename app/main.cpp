@@ -14,6 +14,7 @@
 #include "base/diagnostics.h"
 #include "image/jpeg_manager.h"
 #include "image/texture_dispatch.h"
+#include "image/texture_tree.h"
 #include "render/display_list.h"
 #include "model/model_loading.h"
 #include "model/view_projection.h"
@@ -21,6 +22,9 @@
 int main(int argc, char** argv) {
   g_asModelled = TakeOption(argc, argv, "--as-modelled");
   g_newerFormats = TakeNewerOption(argc, argv) || g_asModelled;
+  // Pictures a project keeps elsewhere in its tree are part of the model as
+  // its author saw it.
+  SetTextureTreeSearch(g_asModelled);
   // The desktop's way: a texture that cannot be decoded is left out with a
   // line saying why, and the model shown, rather than the program ended.
   if (g_newerFormats) CJpegManager::SetFatalErrorsFail(true);

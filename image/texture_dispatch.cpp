@@ -14,6 +14,7 @@
 #include "image/png_manager.h"
 #include "image/texture_dispatch.h"
 #include "image/texture_lookup.h"
+#include "image/texture_tree.h"
 #include "image/tga_manager.h"
 #include "base/diagnostics.h"
 #include "base/shown_text.h"
@@ -76,7 +77,12 @@ void DiagnoseNotFound(const char* role, const char* name) {
     if (std::find(shown.begin(), shown.end(), ShownText(place)) == shown.end()) shown.push_back(ShownText(place));
   std::string places;
   for (const std::string& place : shown) places += (places.empty() ? "" : ", ") + place;
-  Diagnose(name, "%s not found; looked for %s (letter case ignored)", role, places.c_str());
+  const std::string top = TextureTreeTop();
+  if (top.empty())
+    Diagnose(name, "%s not found; looked for %s (letter case ignored)", role, places.c_str());
+  else
+    Diagnose(name, "%s not found; looked for %s (letter case ignored), then by its file name in %s and below",
+             role, places.c_str(), top.c_str());
 }
 
 // Shared by the texture and the alpha plane. Returns 1 when the image loaded.
@@ -126,8 +132,14 @@ int LoadImage(const char* name, std::unique_ptr<CImageManager>& image, int& load
   }
   // When nothing else opens, the reader is given the path as written and
   // reports the missing file itself.
-  const std::string found = FindTextureFile(name);
-  if (found.empty()) DiagnoseNotFound(role, name);
+  std::string found = FindTextureFile(name);
+  if (found.empty()) {
+    found = FindTextureInTree(name);
+    if (found.empty())
+      DiagnoseNotFound(role, name);
+    else
+      Diagnose(name, "%s found in the model's tree at %s", role, found.c_str());
+  }
   image.reset(kind->create());  // a second load replaces the first image
   if (image->Load(found.empty() ? path : found.c_str()) != -1) {
     loaded = 1;
@@ -147,7 +159,8 @@ CImageManager* DecodeTextureQuietly(const char* name, int& textureKind) {
   const ReaderKind* kind = name[0] != '\0' ? FindReader(name) : nullptr;
   char path[260];
   if (!kind || std::snprintf(path, sizeof path, "Texture/%s", name) >= static_cast<int>(sizeof path)) return nullptr;
-  // An archive's own texture comes first, and is read in place.
+  // An archive's own texture comes first, and is read in place; one found
+  // only in the model's tree is left to LoadTexture, which says where.
   if (!FindPackedTexture(name).empty()) return nullptr;
   const std::string found = FindTextureFile(name);
   if (found.empty()) return nullptr;

@@ -285,6 +285,27 @@ std::string FullTexturePath(const std::string& path) {
   return std::string(cwd) + (cwd[1] ? "/" : "") + path;
 }
 
+std::vector<WrittenPath> TextureNameSpellings(const char* name) {
+  const std::string written = name ? name : "";
+  std::vector<WrittenPath> spellings;
+  if (written.empty()) return spellings;
+  const bool maybeCp932 = !g_namesUtf8 && HasNonAscii(written);
+  const bool cp932 = maybeCp932 && !IsValidUtf8(written);
+  spellings.push_back({Split(written, cp932), cp932});
+  if (maybeCp932) {
+    const std::string utf8 = Cp932ToUtf8(written);
+    if (!utf8.empty()) spellings.push_back({Split(utf8, false), false});
+  }
+  for (WrittenPath& s : spellings)
+    if (s.parts.size() == 1 && HasDrive(s.parts[0])) s.parts[0].erase(0, 2);
+  std::erase_if(spellings, [](const WrittenPath& s) { return s.parts.empty() || s.parts.back().empty(); });
+  return spellings;
+}
+
+bool SameNameIgnoringCase(const std::string& written, const char* entry, bool cp932) {
+  return SameIgnoringAsciiCase(written, entry, cp932);
+}
+
 std::vector<std::string> TexturePlaces(const char* name) {
   const std::string written = name ? name : "";
   std::vector<std::string> places;

@@ -62,3 +62,16 @@ std::string FullTexturePath(const std::string& path);
 // absolute; each is also tried ignoring letter case. For telling the user
 // where a texture was looked for.
 std::vector<std::string> TexturePlaces(const char* name);
+
+// A written name split into its components as the lookup splits it: once as
+// written (cp932 when its bytes are read as Shift-JIS) and, for a name with
+// non-ASCII bytes that may be CP932, once converted to UTF-8. A drive letter
+// before a bare file name ("C:a.png") is dropped. Empty for an empty name.
+struct WrittenPath {
+  std::vector<std::string> parts;
+  bool cp932 = false;
+};
+std::vector<WrittenPath> TextureNameSpellings(const char* name);
+// Whether a component as written names the entry, ASCII case ignored; a
+// CP932 character's second byte is compared exactly.
+bool SameNameIgnoringCase(const std::string& written, const char* entry, bool cp932);

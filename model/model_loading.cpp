@@ -14,6 +14,7 @@
 #include "base/diagnostics.h"
 #include "base/regular_file.h"
 #include "image/texture_lookup.h"
+#include "image/texture_tree.h"
 #include "model/archive.h"
 #include "model/textures_ahead.h"
 
@@ -257,6 +258,7 @@ void ReleaseModel() {
   TakeTexturesAhead();
   CloseArchive();
   SetTextureNamesUtf8(false);
+  ResetTextureTree();
   for (int i = 0; i < g_objectCount; ++i) g_objects[i] = ObjectMQO();
   for (int i = 0; i < g_materialCount; ++i) {
     g_materials[i] = MaterialMQO();

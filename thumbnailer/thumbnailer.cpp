@@ -20,6 +20,7 @@
 #include "render/material_textures.h"
 #include "image/texture_dispatch.h"
 #include "model/model_loading.h"
+#include "image/texture_tree.h"
 #include "base/regular_file.h"
 
 namespace {
@@ -34,6 +35,8 @@ bool ReadModel(const char* input, std::string& reason) {
   g_asModelled = true;
   SetNewerTextureFormats(true);
   g_keepThumbnail = true;
+  // Drawn as modelled, with the pictures its project keeps elsewhere.
+  SetTextureTreeSearch(true);
   // The reader refuses a document that could not be drawn under the
   // address-space bound before it takes the memory, rather than failing an
   // allocation part way.
