@@ -212,7 +212,7 @@ with zipfile.ZipFile(bad + '/dense.mqoz', 'w', zipfile.ZIP_DEFLATED, compresslev
 with zipfile.ZipFile(bad + '/blank.mqoz', 'w') as z:
     z.writestr('blank.mqo', doc + bytes(64 << 20).replace(b'\0', b'\n'))
 with zipfile.ZipFile(bad + '/escape.mqoz', 'w') as z:
-    z.writestr('model.mqo', doc + b'Material 1 {\n "m" tex("escape.png")\n}\n'
+    z.writestr('model.mqo', doc + b'Material 1 {\n "m" col(1 1 1 1) tex("escape.png")\n}\n'
                b'Object "o" {\n vertex 3 {\n  0 0 0\n  1 0 0\n  0 1 0\n }\n'
                b' face 1 {\n  3 V(0 1 2) M(0)\n }\n}\nEof\n')
     z.writestr('../escape.png', b'x')
