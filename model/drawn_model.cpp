@@ -6,6 +6,7 @@
 #include <numbers>
 #include <unordered_map>
 
+#include "model/subdivision.h"
 
 namespace {
 
@@ -338,6 +339,10 @@ DrawnObject PrepareDrawnObject(const ObjectMQO& object) {
     const double joinDistance = JoinDistance(object, tolerance);
     for (const Plane& plane : planes) MirrorAcross(drawn.geometry, plane, object.mirror == 2, tolerance, joinDistance);
   }
+  // After mirroring, so that the surface runs smoothly across the seam, and
+  // before the normals, so that they smooth the refined faces. A cage that
+  // cannot be refined is drawn as it is.
+  if (const int levels = SubdivisionLevels(object); levels > 0) Subdivide(drawn.geometry, levels);
   WorkOutNormals(drawn);
   return drawn;
 }
@@ -350,13 +355,29 @@ DrawnSize MostDrawn(const ObjectMQO& object) {
   // a copy's corners lie as near a later plane as the original's; the
   // joining faces made so far add at most four corners each.
   long long copies = 1, joins = 0;
+  // The corners of faces of three or four, and the lines, that a surface
+  // would be refined from; a joining face adds at most four corners.
+  long long corners = 0, lines = 0;
+  for (const FaceMQO& face : object.faces) {
+    const int drawnCorners = DrawnCorners(face, object.vertices.size());
+    corners += drawnCorners >= 3 ? drawnCorners : 0;
+    lines += drawnCorners == 2;
+  }
   for (const Plane& plane : planes) {
     const long long newJoins =
         object.mirror == 2 ? copies * CornersNearPlane(object, plane, joinDistance) + 4 * joins : 0;
     size.faces = 2 * size.faces + newJoins;
     size.vertices *= 2;
+    corners = 2 * corners + 4 * newJoins;
+    lines *= 2;
     joins = 2 * joins + newJoins;
     copies *= 2;
+  }
+  if (const int levels = SubdivisionLevels(object); levels > 0) {
+    // The cage is held while it is refined.
+    const RefinedSize refined = MostRefined(size.faces, size.vertices, corners, lines, levels);
+    size.faces += refined.faces;
+    size.vertices += refined.vertices;
   }
   return size;
 }

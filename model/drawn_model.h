@@ -41,7 +41,8 @@ struct DrawnObject {
 };
 
 // At most how many faces and vertices PrepareDrawnObject gives an object
-// (with its mirrored halves and joining faces), or all drawn objects of a
+// (with its mirrored halves and joining faces, and a curved surface's
+// refined faces with the cage they are refined from), or all drawn objects of a
 // model: worked out before any of it is made, in time in proportion to the
 // corners and without memory of its own.
 struct DrawnSize {
@@ -51,7 +52,8 @@ struct DrawnSize {
 DrawnSize MostDrawn(const ObjectMQO& object);
 DrawnSize MostDrawn(const ObjectMQO* objects, int count);
 
-// Mirrors the object and works out its normals. With "shading 0" each face
+// Mirrors the object, refines a curved surface ("patch") and works out its
+// normals. With "shading 0" each face
 // is flat; otherwise the faces around a vertex whose normals lie within the
 // facet angle of each other share one averaged normal there. The smoothing
 // takes time in proportion to the corners, whatever the model.

@@ -197,7 +197,7 @@ bool DrawnModelFits(const ObjectMQO* objects, int count, const MemoryBudget& bud
   const DrawnSize drawn = MostDrawn(objects, count);
   char text[300];
   std::snprintf(text, sizeof text,
-                "out of memory: drawn as modelled (mirrored halves included), up to %lld faces and %lld vertices "
+                "out of memory: drawn as modelled (mirrored halves and curved surfaces included), up to %lld faces and %lld vertices "
                 "would take %.0f MiB, more than the %lld MiB a model may have here",
                 drawn.faces, drawn.vertices, cost / (1 << 20), budget.bytes >> 20);
   reason = text;

@@ -35,6 +35,8 @@ struct ObjectMQO {
   // "mirror_dis": how near the plane joined edges lie; not a number when
   // the object has no such line.
   float mirrorDistance = std::numeric_limits<float>::quiet_NaN();
+  int patch = 0;    // "patch": 1 to 4 a curved surface over the faces as its cage
+  int segment = 1;  // "segment": how many times that surface is subdivided
   int numVertices = 0;  // always vertices.size()
   SharedList<VertexMQO> vertices;
   int numFaces = 0;  // always faces.size()

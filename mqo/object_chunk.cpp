@@ -39,7 +39,7 @@ float LittleEndianFloat(const unsigned char* b) {
 
 bool LoaderMQO::ReadObjectChunk(ObjectMQO& object) {
   AsciiFileString& s = *separator;
-  static const char* const kIgnored[] = {"patch", "segment", "lathe", "lathe_axis", "lathe_seg"};
+  static const char* const kIgnored[] = {"lathe", "lathe_axis", "lathe_seg"};
   // The lines of three numbers, and of one, that the object keeps.
   const struct {
     const char* keyword;
@@ -51,7 +51,8 @@ bool LoaderMQO::ReadObjectChunk(ObjectMQO& object) {
     float* real;
   } singles[] = {{"visible", &object.visible, nullptr},    {"shading", &object.shading, nullptr},
                  {"facet", nullptr, &object.facet},         {"mirror", &object.mirror, nullptr},
-                 {"mirror_axis", &object.mirrorAxis, nullptr}, {"mirror_dis", nullptr, &object.mirrorDistance}};
+                 {"mirror_axis", &object.mirrorAxis, nullptr}, {"mirror_dis", nullptr, &object.mirrorDistance},
+                 {"patch", &object.patch, nullptr},         {"segment", &object.segment, nullptr}};
   for (int a = NextLine(); !s.IsKeyword("}", 1); a = NextLine()) {
     bool kept = false;
     for (const auto& t : triples)

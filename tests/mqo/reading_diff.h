@@ -88,7 +88,8 @@ inline std::string ObjectDifference(const ObjectMQO& a, const ObjectMQO& b) {
   if (!SameBits(a.scale, b.scale) || !SameBits(a.rotation, b.rotation) || !SameBits(a.translation, b.translation))
     return "transform";
   if (a.visible != b.visible || a.shading != b.shading || !SameBits(a.facet, b.facet) || a.mirror != b.mirror ||
-      a.mirrorAxis != b.mirrorAxis || !SameBits(a.mirrorDistance, b.mirrorDistance))
+      a.mirrorAxis != b.mirrorAxis || !SameBits(a.mirrorDistance, b.mirrorDistance) ||
+      a.patch != b.patch || a.segment != b.segment)
     return "attributes";
   if (a.numVertices != b.numVertices || !SameList(a.vertices, b.vertices)) return "vertices";
   if (a.numFaces != b.numFaces || !SameList(a.faces, b.faces)) return "faces";
