@@ -35,8 +35,9 @@ void WriteMaterials(FILE* out, const MqoGeneratorOptions& o, Random& random, con
   if (o.materials <= 0) return;
   std::fprintf(out, "Material %d {%s", o.materials, eol);
   for (int i = 0; i < o.materials; ++i) {
-    std::fprintf(out, "\t\"mat%d\" shader(3) col(%.3f %.3f %.3f 1.000) dif(0.800) amb(0.600) emi(0.000) spc(0.000) power(5.00)",
-                 i + 1, random.Unit(), random.Unit(), random.Unit());
+    const double r = random.Unit(), g = random.Unit(), b = random.Unit();
+    std::fprintf(out, "\t\"mat%d\" shader(3) col(%.3f %.3f %.3f %.3f) dif(0.800) amb(0.600) emi(0.000) spc(0.000) power(5.00)",
+                 i + 1, r, g, b, o.translucentMaterials && i % 2 == 1 ? 0.5 : 1.0);
     if (i < static_cast<int>(o.textureFiles.size()))
       std::fprintf(out, " tex(\"%s\")", o.textureFiles[i].c_str());
     else if (o.textures)
@@ -197,6 +198,7 @@ bool WriteMqoDocument(FILE* out, const MqoGeneratorOptions& o) {
     std::fprintf(out, "\tscale 1.000000 1.000000 1.000000%s\trotation 0.000000 0.000000 0.000000%s", eol, eol);
     std::fprintf(out, "\ttranslation 0.000000 0.000000 0.000000%s\tvisible 15%s\tlocking 0%s", eol, eol, eol);
     std::fprintf(out, "\tshading 1%s\tfacet 59.5%s\tcolor 0.898 0.498 0.698%s\tcolor_type 0%s", eol, eol, eol, eol);
+    if (o.patch > 0) std::fprintf(out, "\tpatch %d%s\tsegment %d%s", o.patch, eol, o.segment, eol);
     if (o.gridMesh) {
       const Grid grid = MakeGrid(o, i, objects, faces);
       WriteGridVertices(out, grid, eol);

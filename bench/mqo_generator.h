@@ -31,6 +31,13 @@ struct MqoGeneratorOptions {
   MaterialOrder materialOrder = MaterialOrder::kRandom;
   // Material i names textureFiles[i] as its tex("...") when there is one.
   std::vector<std::string> textureFiles;
+  // Every second material translucent (colour alpha 0.5), for documents
+  // whose faces are blended and ordered for each view.
+  bool translucentMaterials = false;
+  // "patch" and "segment" of every object (0: none written): curved
+  // surfaces refined as modelled.
+  int patch = 0;
+  int segment = 0;
 };
 
 // Returns false when writing failed.

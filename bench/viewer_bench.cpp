@@ -18,7 +18,9 @@
 //   Each viewer figure is the median of N rounds (default 3) of a fresh viewer
 //   process and a fresh reference process.
 //   LIST: comma-separated face counts; a leading "p" gives the document whose
-//   material changes on every face, and "sample" the bundled sample model
+//   material changes on every face, "t" one whose every second material is
+//   translucent, "s" one of curved surfaces (patch 3, segment 4: each cage
+//   face becomes some 256 faces), and "sample" the bundled sample model
 //   (default sample,10000,100000,1000000,p100000).
 #include <GL/freeglut.h>
 #include <GL/gl.h>
@@ -28,6 +30,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -173,6 +176,23 @@ double MedianFrame(int frames) {
   return Median(times);
 }
 
+// Frames while the view turns a degree about the vertical each time: as
+// modelled, the translucent faces are ordered again for each of them.
+double MedianTurningFrame(int frames) {
+  std::vector<double> times;
+  for (int i = 0; i < frames; ++i) {
+    const double a = (i + 1) * 3.14159265358979 / 180;
+    double* m = g_view.rotationMatrix;
+    std::fill(m, m + 16, 0.0);
+    m[0] = m[10] = std::cos(a);
+    m[2] = -std::sin(a);
+    m[8] = std::sin(a);
+    m[5] = m[15] = 1;
+    times.push_back(TimedFrame());
+  }
+  return Median(times);
+}
+
 // Frames a second that the viewer's own 17 ms tick gets drawn, over about two
 // seconds of the real timer callback (the physics step and a redisplay).
 int g_tickFrames = 0;
@@ -275,6 +295,7 @@ int RunViewerChild(const char* document, const char* resultPath, int frames, boo
     r["am_first_frame"] = TimedFrame();
     r["am_total"] = loadToTextures + r["am_build_list"] + r["am_first_frame"];
     r["am_steady_frame"] = MedianFrame(frames);
+    r["am_turning_frame"] = MedianTurningFrame(frames);
     r["am_peak"] = StatusKiB("VmHWM:") / 1024.0;
     return WriteChildFigures(resultPath, r);
   }
@@ -399,6 +420,8 @@ struct DocumentSpec {
   bool sample = false;  // the bundled sample model instead of a generated document
   long long faces = 0;
   bool materialPerFace = false;
+  bool translucent = false;
+  bool curved = false;
   std::string path;
   std::string label;
   Figures figures;
@@ -416,9 +439,13 @@ bool PrepareDocument(const std::string& work, DocumentSpec& d) {
     d.path = LUMENSPIN_SAMPLE_MODEL;
     return FileSize(d.path) > 0;
   }
-  d.label = FaceLabel(d.faces) + (d.materialPerFace ? " faces, material per face" : " faces");
+  d.label = FaceLabel(d.faces) + (d.curved            ? " cage faces, patch 3 segment 4"
+                                   : d.translucent     ? " faces, half translucent"
+                                   : d.materialPerFace ? " faces, material per face"
+                                                       : " faces");
   d.path = work + "/viewer-v" + std::to_string(kDocumentVersion) + "-" + std::to_string(d.faces) +
-           (d.materialPerFace ? "-perface" : "") + ".mqo";
+           (d.materialPerFace ? "-perface" : "") + (d.translucent ? "-translucent" : "") + (d.curved ? "-curved" : "") +
+           ".mqo";
   if (FileSize(d.path) > 0) return true;
   MqoGeneratorOptions o;
   o.gridMesh = true;
@@ -429,6 +456,11 @@ bool PrepareDocument(const std::string& work, DocumentSpec& d) {
   o.materialOrder = d.materialPerFace ? MqoGeneratorOptions::MaterialOrder::kEveryFace
                                       : MqoGeneratorOptions::MaterialOrder::kGrouped;
   o.textureFiles = {kJpegName, kTgaName};
+  o.translucentMaterials = d.translucent;
+  if (d.curved) {
+    o.patch = 3;
+    o.segment = 4;
+  }
   std::printf("generating %s\n", d.path.c_str());
   std::fflush(stdout);
   const std::string partial = d.path + ".partial";
@@ -591,6 +623,8 @@ Table MakeTable(const std::vector<DocumentSpec>& docs, const TextureFigures& tex
   AddRow(t, "  ratio to the plain start-up above (target ≤ 1.25×)", docs,
          [&](const Figures& f) { return Ratio(get(f, "am_total"), total(f)); });
   AddRow(t, "  steady frame (median)", docs, [&](const Figures& f) { return Ms(get(f, "am_steady_frame")); });
+  AddRow(t, "  frame while the view turns (median; translucent faces ordered again)", docs,
+         [&](const Figures& f) { return Ms(get(f, "am_turning_frame")); });
   AddRow(t, "  peak resident memory", docs, [&](const Figures& f) { return Format("%.1f MB", get(f, "am_peak")); });
   AddRow(t, "  ratio to the plain peak (target ≤ 1.25×)", docs,
          [&](const Figures& f) { return Ratio(get(f, "am_peak"), get(f, "peak")); });
@@ -634,8 +668,10 @@ std::vector<DocumentSpec> ParseDocuments(const char* list) {
     if (item == "sample") {
       d.sample = true;
       docs.push_back(d);
-    } else if (!item.empty() && item[0] == 'p') {
-      d.materialPerFace = true;
+    } else if (!item.empty() && (item[0] == 'p' || item[0] == 't' || item[0] == 's')) {
+      d.materialPerFace = item[0] == 'p';
+      d.translucent = item[0] == 't';
+      d.curved = item[0] == 's';
       item.erase(0, 1);
     }
     if (!d.sample) d.faces = std::atoll(item.c_str());
