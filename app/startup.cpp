@@ -98,7 +98,7 @@ void PrintHelp() {
   // Drawn as modelled, the model is mirrored, smoothed and shown without its
   // hidden objects; the line that says otherwise would mislead.
   if (g_asModelled)
-    PrintConsoleText("ミラーリング・非表示・スムージングはモデルの通りに描画します（曲面と回転体は未対応）。\n");
+    PrintConsoleText("ミラーリング・非表示・曲面・スムージングはモデルの通りに描画します（回転体は未対応）。\n");
   else
     PrintConsoleText("ミラーリング等いろいろ実装していません。\n");
   PrintConsoleText("------------キーボード操作------------------\n");
