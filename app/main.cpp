@@ -47,6 +47,7 @@ int main(int argc, char** argv) {
   glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
   glutCreateWindow(kWindowTitle);
   SetWindowIdentity();
+  if (g_asModelled) SetWindowTitle(ModelWindowTitle());
   glutDisplayFunc(OnFirstDisplay);
   glutReshapeFunc(OnReshape);
   glutMouseFunc(OnMouse);

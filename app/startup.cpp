@@ -26,6 +26,7 @@
 #include "model/textures_ahead.h"
 #include "model/view_projection.h"
 #include "base/diagnostics.h"
+#include "base/shown_text.h"
 
 namespace {
 
@@ -36,6 +37,9 @@ namespace {
   PostDiagnosticsToDesktop();
   std::exit(-1);
 }
+
+// The model shown, as an absolute path.
+char g_modelPath[kMaxPath];
 
 // The reading of the model, started by ChooseAndStartLoadingModel.
 std::thread g_loading;
@@ -87,6 +91,11 @@ std::string FolderOf(const char* absolutePath) {
   return std::string(absolutePath, slash);
 }
 
+std::string ModelWindowTitle() {
+  const char* slash = std::strrchr(g_modelPath, '/');
+  return ShownText(slash ? slash + 1 : g_modelPath) + " \u2014 " + kWindowTitle;
+}
+
 double AspectRatio(int width, int height) {
   if (width <= 0 || height <= 0) return 1.0;
   return static_cast<double>(width) / static_cast<double>(height);
@@ -130,7 +139,7 @@ void ChooseAndStartLoadingModel(const char* commandLinePath) {
       std::exit(-1);
     }
   }
-  static char buffer[kMaxPath];
+  char (&buffer)[kMaxPath] = g_modelPath;
   if (!MakeAbsolutePath(chosen, buffer)) RefuseAsUnopenable(chosen, "its full path is longer than 259 bytes");
   if (IsDirectory(buffer)) RefuseAsUnopenable(buffer, std::strerror(EISDIR));
   // Textures are looked up as "Texture/<name>" beside the model file.

@@ -25,6 +25,9 @@ void ChooseAndStartLoadingModel(const char* commandLinePath = nullptr);
 // model as modelled past the budget (its mirrored halves multiply it) is let
 // go, with a line on standard error: nothing is drawn.
 void CountModelAgainstBudget(const char* path);
+// "NAME — Lumenspin": the model's file name as shown text, then the
+// program's; for the window as modelled.
+std::string ModelWindowTitle();
 // Waits for the reading. Returns only when a model was loaded: a file that
 // cannot be opened ends the process with status -1 (255).
 void FinishLoadingModel();

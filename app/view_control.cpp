@@ -4,7 +4,10 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <numbers>
 
+#include "app/frame.h"
+#include "model/view_projection.h"
 #include "render/display_list.h"
 
 // The one view state of the program, alive for the whole run.
@@ -161,6 +164,44 @@ void ApplyWheel(ViewState& view, bool up) {
   view.zoom = static_cast<float>(up ? view.zoom * kWheelZoom : view.zoom / kWheelZoom);
 }
 
+double ModelledPanStep() {
+  const double distance = std::sqrt(g_cameraEye[0] * g_cameraEye[0] + g_cameraEye[1] * g_cameraEye[1] +
+                                    g_cameraEye[2] * g_cameraEye[2]);
+  return kModelledPanShare * 2 * distance * std::tan(kFieldOfViewDegrees / 2 * std::numbers::pi / 180);
+}
+
+KeyResult ApplyModelledKey(ViewState& view, unsigned char key) {
+  const double step = ModelledPanStep();
+  const double depthStep = step / (2 * std::tan(kFieldOfViewDegrees / 2 * std::numbers::pi / 180));
+  switch (key) {
+    case 'a':
+    case 'A': ApplyWheel(view, true); break;
+    case 'z':
+    case 'Z': ApplyWheel(view, false); break;
+    case 's': Step(view.pan[0], -step); break;
+    case 'f': Step(view.pan[0], step); break;
+    case 'e': Step(view.pan[1], step); break;
+    case 'd': Step(view.pan[1], -step); break;
+    case 'x': Step(view.pan[2], -depthStep); break;
+    case 'c': Step(view.pan[2], depthStep); break;
+    default: return ApplyKey(view, key);
+  }
+  return KeyResult::kRedraw;
+}
+
+bool ApplyModelledSpecialKey(ViewState& view, int key) {
+  const double step = ModelledPanStep();
+  switch (key) {
+    case GLUT_KEY_LEFT: Step(view.pan[0], -step); break;
+    case GLUT_KEY_UP: Step(view.pan[1], step); break;
+    case GLUT_KEY_RIGHT: Step(view.pan[0], step); break;
+    case GLUT_KEY_DOWN: Step(view.pan[1], -step); break;
+    case GLUT_KEY_HOME: ResetView(view); break;
+    default: break;
+  }
+  return true;
+}
+
 // The wheel reaches GLUT as presses of buttons 3 (up) and 4 (down).
 constexpr int kWheelUp = 3;
 constexpr int kWheelDown = 4;
@@ -179,11 +220,10 @@ void OnMotion(int x, int y) {
 }
 
 void OnKeyboard(unsigned char key, int, int) {
-  if (ApplyKey(g_view, key) == KeyResult::kQuit) std::exit(0);
+  if ((g_asModelled ? ApplyModelledKey(g_view, key) : ApplyKey(g_view, key)) == KeyResult::kQuit) std::exit(0);
   glutPostRedisplay();
 }
 
 void OnSpecialKey(int key, int, int) {
-  if (g_asModelled && key == GLUT_KEY_HOME) ResetView(g_view);
-  if (ApplySpecialKey(g_view, key)) glutPostRedisplay();
+  if (g_asModelled ? ApplyModelledSpecialKey(g_view, key) : ApplySpecialKey(g_view, key)) glutPostRedisplay();
 }

@@ -59,6 +59,15 @@ bool ApplySpecialKey(ViewState& view, int key);
 void ResetView(ViewState& view);
 void ApplyWheel(ViewState& view, bool up);
 
+// As modelled, steps that feel right: a pan key moves the model by this
+// share of the height the first view shows at the scene's origin (x and c
+// by this share of the camera's distance), and a zoom key scales as a wheel
+// notch does. The faithful steps, 1 unit and 0.01, had looked broken.
+constexpr double kModelledPanShare = 0.05;
+double ModelledPanStep();
+KeyResult ApplyModelledKey(ViewState& view, unsigned char key);
+bool ApplyModelledSpecialKey(ViewState& view, int key);
+
 // GLUT callbacks.
 void OnMouse(int button, int state, int x, int y);
 void OnMotion(int x, int y);

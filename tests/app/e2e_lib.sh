@@ -160,11 +160,13 @@ e2e_close_input() { exec 4>&-; }
 # Windows of the name: by WM_NAME, and among the program's own windows by
 # _NET_WM_NAME too, since GTK gives a title outside Latin-1 only that.
 e2e_find_windows() {
-  local name=$1 win
+  local name=$1 win title
   xdotool search --onlyvisible --name "^${name}\$" 2>/dev/null || true
   if [ -n "$E2E_PID" ]; then
+    # As modelled, the title is the model's name, then " — " and the name.
     for win in $(xdotool search --onlyvisible --pid "$E2E_PID" 2>/dev/null || true); do
-      [ "$(LC_ALL=C.UTF-8 xdotool getwindowname "$win" 2>/dev/null)" = "$name" ] && echo "$win"
+      title=$(LC_ALL=C.UTF-8 xdotool getwindowname "$win" 2>/dev/null)
+      [ "$title" = "$name" ] || [ "${title% — "$name"}" != "$title" ] && echo "$win"
     done
   fi
   return 0

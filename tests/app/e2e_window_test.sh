@@ -55,6 +55,7 @@ props=$(xprop -id "$win" WM_CLASS _NET_WM_PID _NET_WM_ICON | grep -v '^[[:space:
 grep -qx 'WM_CLASS(STRING) = "lumenspin", "Lumenspin"' <<<"$props" || e2e_fail "WM_CLASS: $props"
 grep -qx "_NET_WM_PID(CARDINAL) = $E2E_PID" <<<"$props" || e2e_fail "_NET_WM_PID is not $E2E_PID: $props"
 grep -q 'Icon (48 x 48)' <<<"$props" || e2e_fail "no 48x48 picture in _NET_WM_ICON: $props"
+[ "$(xdotool getwindowname "$win")" = "Lumenspin" ] || e2e_fail "the title is not \"Lumenspin\""
 
 # The first frames: background, light 2's marker, three blue arrows.
 shot=$E2E_TMP/start.png
@@ -103,6 +104,16 @@ e2e_focus "$win"
 xdotool key q
 e2e_wait_exit
 [ "$E2E_STATUS" -eq 0 ] || e2e_fail "q ended the program with status $E2E_STATUS"
+
+# As modelled, the title names the model; the class stays the entry's.
+e2e_start "$bin" --as-modelled "$model"
+win=$(e2e_wait_window Lumenspin) || e2e_fail "no window as modelled"
+name=$(xprop -id "$win" _NET_WM_NAME)
+[ "$name" = "_NET_WM_NAME(UTF8_STRING) = \"$(basename "$model") — Lumenspin\"" ] || e2e_fail "title as modelled: $name"
+xprop -id "$win" WM_CLASS | grep -q '"lumenspin", "Lumenspin"' || e2e_fail "the class changed as modelled"
+e2e_focus "$win"
+xdotool key q
+e2e_wait_exit
 
 # Closing the window ends it with status 0 as well.
 e2e_start "$bin" "$model"

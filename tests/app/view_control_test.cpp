@@ -267,4 +267,23 @@ TEST(Keys, ArrowKeysMoveLikeLetters) {
   EXPECT_EQ(view.pan[2], 0.0f);
 }
 
+// As modelled, a zoom key scales as a wheel notch does, and a pan key moves
+// the model a twentieth of what the first view shows, where it had moved
+// some 4 pixels; Home goes back.
+TEST(Keys, ModelledStepsAreShareOfTheView) {
+  ViewState view = StartedView();
+  ApplyModelledKey(view, 'a');
+  EXPECT_FLOAT_EQ(view.zoom, 0.5f * 1.1f);
+  ApplyModelledKey(view, 'z');
+  EXPECT_FLOAT_EQ(view.zoom, 0.5f);
+  ApplyModelledKey(view, 'f');
+  ApplyModelledSpecialKey(view, GLUT_KEY_UP);
+  // The first view shows about 154 units from top to bottom at the origin.
+  EXPECT_NEAR(view.pan[0], 0.05 * 153.9, 0.1);
+  EXPECT_NEAR(view.pan[1], 0.05 * 153.9, 0.1);
+  ApplyModelledSpecialKey(view, GLUT_KEY_HOME);
+  EXPECT_EQ(view.pan[0] + view.pan[1], 0.0f);
+  EXPECT_EQ(ApplyModelledKey(view, 'q'), KeyResult::kQuit);
+}
+
 }  // namespace
