@@ -91,6 +91,8 @@ std::string FolderOf(const char* absolutePath) {
   return std::string(absolutePath, slash);
 }
 
+std::string ModelPath() { return g_modelPath; }
+
 std::string ModelWindowTitle() {
   const char* slash = std::strrchr(g_modelPath, '/');
   return ShownText(slash ? slash + 1 : g_modelPath) + " \u2014 " + kWindowTitle;

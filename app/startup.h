@@ -28,6 +28,8 @@ void CountModelAgainstBudget(const char* path);
 // "NAME — Lumenspin": the model's file name as shown text, then the
 // program's; for the window as modelled.
 std::string ModelWindowTitle();
+// The model shown, as an absolute path.
+std::string ModelPath();
 // Waits for the reading. Returns only when a model was loaded: a file that
 // cannot be opened ends the process with status -1 (255).
 void FinishLoadingModel();

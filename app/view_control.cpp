@@ -7,6 +7,8 @@
 #include <numbers>
 
 #include "app/frame.h"
+#include "app/screenshot.h"
+#include "app/startup.h"
 #include "model/view_projection.h"
 #include "render/display_list.h"
 
@@ -225,5 +227,9 @@ void OnKeyboard(unsigned char key, int, int) {
 }
 
 void OnSpecialKey(int key, int, int) {
+  if (g_asModelled && key == GLUT_KEY_F12) {
+    TakeScreenshot(ModelPath());
+    return;
+  }
   if (g_asModelled ? ApplyModelledSpecialKey(g_view, key) : ApplySpecialKey(g_view, key)) glutPostRedisplay();
 }

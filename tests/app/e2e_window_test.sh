@@ -105,13 +105,28 @@ xdotool key q
 e2e_wait_exit
 [ "$E2E_STATUS" -eq 0 ] || e2e_fail "q ended the program with status $E2E_STATUS"
 
-# As modelled, the title names the model; the class stays the entry's.
+# As modelled, the title names the model; the class stays the entry's. F12
+# saves the window's picture into the pictures folder (here the home
+# folder), each time under a new name.
+saved_home=$HOME
+export HOME=$E2E_TMP/home XDG_CONFIG_HOME=$E2E_TMP/home/.config
+mkdir -p "$HOME"
 e2e_start "$bin" --as-modelled "$model"
 win=$(e2e_wait_window Lumenspin) || e2e_fail "no window as modelled"
+export HOME=$saved_home
+unset XDG_CONFIG_HOME
 name=$(xprop -id "$win" _NET_WM_NAME)
 [ "$name" = "_NET_WM_NAME(UTF8_STRING) = \"$(basename "$model") — Lumenspin\"" ] || e2e_fail "title as modelled: $name"
 xprop -id "$win" WM_CLASS | grep -q '"lumenspin", "Lumenspin"' || e2e_fail "the class changed as modelled"
 e2e_focus "$win"
+sleep 0.5
+xdotool key F12 F12
+two_shots() { [ "$(ls "$E2E_TMP/home" | grep -c '^two-material-cube-[0-9]\{8\}-[0-9]\{6\}\(-2\)\?\.png$')" -eq 2 ]; }
+e2e_retry 20 two_shots || e2e_fail "two F12 presses did not save two pictures: $(ls "$E2E_TMP/home")"
+for picture in "$E2E_TMP"/home/*.png; do
+  [ "$(identify -format '%w %h' "$picture")" = "800 600" ] || e2e_fail "$picture is not the 800 x 600 window"
+  grep -qF "$picture: screenshot saved" "$E2E_ERR" || e2e_fail "where $picture went was not said"
+done
 xdotool key q
 e2e_wait_exit
 
