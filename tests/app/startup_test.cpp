@@ -15,6 +15,7 @@
 #include "app/command_line.h"
 #include "app/console_text.h"
 #include "app/file_chooser.h"
+#include "app/screenshot.h"
 #include "app/startup.h"
 #include "image/image_manager.h"
 #include "image/tga_manager.h"
@@ -159,6 +160,28 @@ TEST(Reshape, ANarrowWindowKeepsTheModelWhole) {
   EXPECT_NEAR(across(0.5), across(800.0 / 600.0), 1e-12);
   EXPECT_NEAR(across(1.0), across(800.0 / 600.0), 1e-12);
   EXPECT_DOUBLE_EQ(FieldOfViewFor(0.0), 30.0);
+}
+
+// A screenshot never goes over a file that is there: the next free name
+// takes it, and the file keeps its bytes.
+TEST(Screenshot, NeverOverAFile) {
+  const std::string folder = std::filesystem::temp_directory_path() / "screenshot-test";
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+  const std::time_t when = 1700000000;
+  const std::string taken = folder + "/" + ScreenshotName("/models/ship.mqo", when);
+  FILE* fp = std::fopen(taken.c_str(), "wb");
+  ASSERT_NE(fp, nullptr);
+  std::fputs("mine", fp);
+  std::fclose(fp);
+  const std::vector<unsigned char> pixel = {1, 2, 3, 255};
+  std::string path, reason;
+  ASSERT_TRUE(SaveScreenshot(folder, "/models/ship.mqo", when, pixel, 1, 1, path, reason)) << reason;
+  EXPECT_EQ(path, folder + "/" + ScreenshotName("/models/ship.mqo", when, 2));
+  EXPECT_EQ(std::filesystem::file_size(taken), 4u);
+  EXPECT_GT(std::filesystem::file_size(path), 8u);
+  EXPECT_EQ(ScreenshotName("/models/ship.mqo", when).rfind("ship-20", 0), 0u);
+  std::filesystem::remove_all(folder);
 }
 
 TEST(Reshape, AspectRatioOfAMinimisedWindow) {
