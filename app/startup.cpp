@@ -93,6 +93,11 @@ std::string FolderOf(const char* absolutePath) {
 
 std::string ModelPath() { return g_modelPath; }
 
+bool SetModelPath(const std::string& path) {
+  if (!MakeAbsolutePath(path, g_modelPath)) return false;
+  return chdir(FolderOf(g_modelPath).c_str()) == 0;
+}
+
 std::string ModelWindowTitle() {
   const char* slash = std::strrchr(g_modelPath, '/');
   return ShownText(slash ? slash + 1 : g_modelPath) + " \u2014 " + kWindowTitle;
@@ -201,6 +206,10 @@ void InitFixedGLState() {
 
 void InitGL() {
   InitFixedGLState();
+  MakeModelReady();
+}
+
+void MakeModelReady() {
   // Memory that runs out while the model is made ready lets the model go,
   // with the reason, rather than the program.
   try {

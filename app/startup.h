@@ -30,6 +30,12 @@ void CountModelAgainstBudget(const char* path);
 std::string ModelWindowTitle();
 // The model shown, as an absolute path.
 std::string ModelPath();
+// Makes path (absolute, or relative to the current folder) the model shown
+// and its folder the current one; false when that cannot be.
+bool SetModelPath(const std::string& path);
+// The textures, the framing as modelled and the display list of the model
+// read; memory that runs out lets the model go with a line, not the program.
+void MakeModelReady();
 // Waits for the reading. Returns only when a model was loaded: a file that
 // cannot be opened ends the process with status -1 (255).
 void FinishLoadingModel();

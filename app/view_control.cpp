@@ -7,6 +7,7 @@
 #include <numbers>
 
 #include "app/frame.h"
+#include "app/model_switch.h"
 #include "app/screenshot.h"
 #include "app/startup.h"
 #include "model/view_projection.h"
@@ -229,6 +230,12 @@ void OnKeyboard(unsigned char key, int, int) {
 void OnSpecialKey(int key, int, int) {
   if (g_asModelled && key == GLUT_KEY_F12) {
     TakeScreenshot(ModelPath());
+    return;
+  }
+  if (g_asModelled && (key == GLUT_KEY_PAGE_DOWN || key == GLUT_KEY_PAGE_UP || key == GLUT_KEY_F5)) {
+    const std::string next = key == GLUT_KEY_F5 ? ModelPath() : NeighbourModel(ModelPath(), key == GLUT_KEY_PAGE_DOWN ? 1 : -1);
+    if (!next.empty()) ShowModel(next, key == GLUT_KEY_F5);
+    glutPostRedisplay();
     return;
   }
   if (g_asModelled ? ApplyModelledSpecialKey(g_view, key) : ApplySpecialKey(g_view, key)) glutPostRedisplay();

@@ -130,6 +130,36 @@ done
 xdotool key q
 e2e_wait_exit
 
+# Page Down and Page Up show the folder's next and previous models in name
+# order, wrapping round; one that cannot be read leaves the one shown.
+browse=$E2E_TMP/browse
+mkdir -p "$browse"
+cp "$model" "$browse/a.mqo"
+cp "$model" "$browse/b.MQO"
+printf 'not a model\n' >"$browse/c.mqo"
+e2e_start "$bin" --as-modelled "$browse/a.mqo"
+win=$(e2e_wait_window Lumenspin) || e2e_fail "no window to browse in"
+title() { xprop -id "$win" _NET_WM_NAME | sed 's/.* = "\(.*\)"$/\1/'; }
+shows() { [ "$(title)" = "$1 — Lumenspin" ]; }
+e2e_focus "$win"
+xdotool key Next
+e2e_retry 20 shows b.MQO || e2e_fail "Page Down did not show b.MQO: $(title)"
+xdotool key Next
+e2e_retry 20 grep -q "c.mqo: not shown" "$E2E_ERR" || e2e_fail "the unreadable model was not said: $(cat "$E2E_ERR")"
+shows b.MQO || e2e_fail "an unreadable model replaced the one shown: $(title)"
+# Page Up goes back to a.mqo, then wraps round to c.mqo, which stays unread.
+xdotool key Prior Prior
+refused_twice() { [ "$(grep -c "c.mqo: not shown" "$E2E_ERR")" -ge 2 ]; }
+e2e_retry 20 refused_twice || e2e_fail "Page Up did not wrap round to c.mqo"
+shows a.mqo || e2e_fail "Page Up did not show a.mqo: $(title)"
+# F5 reads the model shown again.
+xdotool key F5
+sleep 1
+shows a.mqo || e2e_fail "F5 did not keep a.mqo: $(title)"
+xdotool key q
+e2e_wait_exit
+[ "$E2E_STATUS" -eq 0 ] || e2e_fail "q after browsing ended the program with status $E2E_STATUS"
+
 # Closing the window ends it with status 0 as well.
 e2e_start "$bin" "$model"
 win=$(e2e_wait_window Lumenspin) || e2e_fail "no window on the third start"

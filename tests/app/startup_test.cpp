@@ -15,6 +15,7 @@
 #include "app/command_line.h"
 #include "app/console_text.h"
 #include "app/file_chooser.h"
+#include "app/model_switch.h"
 #include "app/screenshot.h"
 #include "app/startup.h"
 #include "image/image_manager.h"
@@ -181,6 +182,21 @@ TEST(Screenshot, NeverOverAFile) {
   EXPECT_EQ(std::filesystem::file_size(taken), 4u);
   EXPECT_GT(std::filesystem::file_size(path), 8u);
   EXPECT_EQ(ScreenshotName("/models/ship.mqo", when).rfind("ship-20", 0), 0u);
+  std::filesystem::remove_all(folder);
+}
+
+// The folder's models in byte order of their names, any letter case of
+// the extensions, wrapping round both ways; other files are passed over.
+TEST(ModelSwitch, NeighboursInNameOrderWrapRound) {
+  const std::string folder = std::filesystem::temp_directory_path() / "neighbour-test";
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+  for (const char* name : {"b.MQOZ", "a.mqo", "c.mqo", "notes.txt", "d.mqo.bak"})
+    std::fclose(std::fopen((folder + "/" + name).c_str(), "wb"));
+  EXPECT_EQ(NeighbourModel(folder + "/a.mqo", 1), folder + "/b.MQOZ");
+  EXPECT_EQ(NeighbourModel(folder + "/c.mqo", 1), folder + "/a.mqo");
+  EXPECT_EQ(NeighbourModel(folder + "/a.mqo", -1), folder + "/c.mqo");
+  EXPECT_EQ(NeighbourModel(folder + "/gone/x.mqo", 1), "");
   std::filesystem::remove_all(folder);
 }
 

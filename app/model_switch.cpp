@@ -1,0 +1,78 @@
+#include "app/model_switch.h"
+
+#include <dirent.h>
+#include <strings.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "app/desktop_session.h"
+#include "app/startup.h"
+#include "app/view_control.h"
+#include "app/window_identity.h"
+#include "base/diagnostics.h"
+#include "model/model_loading.h"
+#include "render/display_list.h"
+
+namespace {
+
+bool IsModelName(const std::string& name) {
+  for (const char* extension : {".mqo", ".mqoz"}) {
+    const std::size_t length = std::strlen(extension);
+    if (name.size() > length && strcasecmp(name.c_str() + name.size() - length, extension) == 0) return true;
+  }
+  return false;
+}
+
+// Reads path into the model's tables; false, with the reason, when it cannot
+// be opened or the reader refuses it.
+bool ReadShownModel(const std::string& path, std::string& reason) {
+  if (!SetModelPath(path)) {
+    reason = "its folder cannot be entered";
+    return false;
+  }
+  int result = 0;
+  if (!ReadModelFile(ModelPath().c_str(), true, result, reason)) return false;
+  return result == 0;
+}
+
+}  // namespace
+
+std::string NeighbourModel(const std::string& path, int step) {
+  const std::size_t slash = path.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : path.substr(0, std::max<std::size_t>(slash, 1));
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return "";
+  std::vector<std::string> models;
+  while (const dirent* entry = readdir(dir))
+    if (IsModelName(entry->d_name)) models.push_back(entry->d_name);
+  closedir(dir);
+  if (std::find(models.begin(), models.end(), name) == models.end()) models.push_back(name);
+  std::sort(models.begin(), models.end());
+  const long count = static_cast<long>(models.size());
+  const long at = std::find(models.begin(), models.end(), name) - models.begin();
+  const long next = ((at + step) % count + count) % count;
+  return (folder == "/" ? "" : folder) + "/" + models[next];
+}
+
+bool ShowModel(const std::string& path, bool keepView) {
+  const std::string shown = ModelPath();
+  ReleaseModelDrawing();
+  std::string reason;
+  const bool read = ReadShownModel(path, reason);
+  if (!read) {
+    Diagnose(path.c_str(), "not shown: %s", reason.c_str());
+    // The model shown before was read once: it is read again.
+    std::string again;
+    ReadShownModel(shown, again);
+  }
+  if (g_asModelled) ShowHiddenObjectsWhenAllHidden(ModelPath().c_str());
+  CountModelAgainstBudget(ModelPath().c_str());
+  MakeModelReady();
+  if (!keepView && read) ResetView(g_view);
+  SetWindowTitle(ModelWindowTitle());
+  PostDiagnosticsAside();
+  return read;
+}
