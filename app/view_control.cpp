@@ -7,6 +7,7 @@
 #include <numbers>
 
 #include "app/frame.h"
+#include "app/physics.h"
 #include "app/model_switch.h"
 #include "app/screenshot.h"
 #include "app/startup.h"
@@ -167,6 +168,32 @@ void ApplyWheel(ViewState& view, bool up) {
   view.zoom = static_cast<float>(up ? view.zoom * kWheelZoom : view.zoom / kWheelZoom);
 }
 
+void TurnAboutVertical(ViewState& view, double degrees) {
+  const double half = degrees * std::numbers::pi / 360;
+  Quaternion increment;
+  increment.SetComponents(std::cos(half), 0.0, std::sin(half), 0.0);
+  view.orientation.PreMultiply(increment);
+  view.orientation.ScaleToUnitLength();
+  const double noTranslation[3] = {0.0, 0.0, 0.0};
+  view.orientation.ToMatrix(noTranslation, view.rotationMatrix);
+}
+
+namespace {
+
+// Each start of the turntable has its own number: a tick of a run that was
+// stopped (and perhaps started again before the tick came) ends that run.
+bool g_turntable = false;
+int g_turntableRun = 0;
+
+void OnTurntable(int run) {
+  if (!g_turntable || run != g_turntableRun) return;
+  TurnAboutVertical(g_view, kTurntableDegreesPerSecond * kTimerPeriodMs / 1000.0);
+  glutPostRedisplay();
+  glutTimerFunc(kTimerPeriodMs, OnTurntable, run);
+}
+
+}  // namespace
+
 double ModelledPanStep() {
   const double distance = std::sqrt(g_cameraEye[0] * g_cameraEye[0] + g_cameraEye[1] * g_cameraEye[1] +
                                     g_cameraEye[2] * g_cameraEye[2]);
@@ -223,6 +250,11 @@ void OnMotion(int x, int y) {
 }
 
 void OnKeyboard(unsigned char key, int, int) {
+  if (g_asModelled && key == ' ') {
+    g_turntable = !g_turntable;
+    if (g_turntable) glutTimerFunc(kTimerPeriodMs, OnTurntable, ++g_turntableRun);
+    return;
+  }
   if ((g_asModelled ? ApplyModelledKey(g_view, key) : ApplyKey(g_view, key)) == KeyResult::kQuit) std::exit(0);
   glutPostRedisplay();
 }

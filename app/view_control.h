@@ -65,6 +65,10 @@ void ApplyWheel(ViewState& view, bool up);
 // notch does. The faithful steps, 1 unit and 0.01, had looked broken.
 constexpr double kModelledPanShare = 0.05;
 double ModelledPanStep();
+// Turns the model about the world's vertical axis, as a drag with the right
+// button does. As modelled, space starts and stops a slow turntable.
+void TurnAboutVertical(ViewState& view, double degrees);
+constexpr double kTurntableDegreesPerSecond = 20.0;
 KeyResult ApplyModelledKey(ViewState& view, unsigned char key);
 bool ApplyModelledSpecialKey(ViewState& view, int key);
 

@@ -286,4 +286,15 @@ TEST(Keys, ModelledStepsAreShareOfTheView) {
   EXPECT_EQ(ApplyModelledKey(view, 'q'), KeyResult::kQuit);
 }
 
+// The turntable turns about the world's vertical: a quarter turn takes the
+// model's +X onto the Z axis and leaves +Y where it was.
+TEST(Keys, TurntableTurnsAboutTheVertical) {
+  ViewState view = StartedView();
+  for (int i = 0; i < 90; ++i) TurnAboutVertical(view, 1.0);
+  const double* m = view.rotationMatrix;  // column-major
+  EXPECT_NEAR(m[5], 1.0, 1e-9);   // +Y stays
+  EXPECT_NEAR(m[0], 0.0, 1e-9);   // +X leaves its place
+  EXPECT_NEAR(std::abs(m[2]), 1.0, 1e-9);  // for the Z axis
+}
+
 }  // namespace
