@@ -68,7 +68,6 @@ bool ShowModel(const std::string& path, bool keepView) {
     std::string again;
     ReadShownModel(shown, again);
   }
-  if (g_asModelled) ShowHiddenObjectsWhenAllHidden(ModelPath().c_str());
   CountModelAgainstBudget(ModelPath().c_str());
   MakeModelReady();
   if (!keepView && read) ResetView(g_view);

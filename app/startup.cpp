@@ -54,6 +54,9 @@ bool IsDirectory(const char* path) {
 }  // namespace
 
 void CountModelAgainstBudget(const char* path) {
+  // What will be drawn is counted: a document whose every object is hidden
+  // is shown with them.
+  if (g_asModelled) ShowHiddenObjectsWhenAllHidden(path);
   const MemoryBudget budget = ModelMemoryBudget();
   std::string reason;
   if (g_asModelled && !DrawnModelFits(g_objects, g_objectCount, budget, reason)) {
@@ -158,7 +161,6 @@ void ChooseAndStartLoadingModel(const char* commandLinePath) {
   g_loading = std::thread([] {
     g_loadResult = LoadModel(buffer);
     if (g_loadResult < 0) return;
-    if (g_asModelled) ShowHiddenObjectsWhenAllHidden(buffer);
     CountModelAgainstBudget(buffer);
     // Decoded while the window system loads its driver; InitGL takes them.
     StartTexturesAhead();

@@ -21,7 +21,8 @@ void PrintHelp();
 // model ends the process with status -1 (255).
 void ChooseAndStartLoadingModel(const char* commandLinePath = nullptr);
 // Counts what drawing the model read will take against its memory budget
-// before any of it is made, and bounds the textures to what it leaves. A
+// before any of it is made (as modelled, a document whose every object is
+// hidden is first shown with them), and bounds the textures to what it leaves. A
 // model as modelled past the budget (its mirrored halves multiply it) is let
 // go, with a line on standard error: nothing is drawn.
 void CountModelAgainstBudget(const char* path);

@@ -125,32 +125,38 @@ bool ApplyMotion(ViewState& view, int x, int y) {
   return true;
 }
 
-KeyResult ApplyKey(ViewState& view, unsigned char key) {
+KeyResult ApplyKey(ViewState& view, unsigned char key, const KeySteps& steps) {
+  const auto zoom = [&](bool larger) {
+    if (steps.zoomByWheel)
+      ApplyWheel(view, larger);
+    else
+      Step(view.zoom, larger ? kZoomStep : -kZoomStep);
+  };
   switch (key) {
     case 27:
     case 'q':
     case 'Q': return KeyResult::kQuit;
     case 'a':
-    case 'A': Step(view.zoom, kZoomStep); break;
+    case 'A': zoom(true); break;
     case 'z':
-    case 'Z': Step(view.zoom, -kZoomStep); break;
-    case 's': Step(view.pan[0], -kPanStep); break;
-    case 'f': Step(view.pan[0], kPanStep); break;
-    case 'e': Step(view.pan[1], kPanStep); break;
-    case 'd': Step(view.pan[1], -kPanStep); break;
-    case 'x': Step(view.pan[2], -kPanStep); break;
-    case 'c': Step(view.pan[2], kPanStep); break;
+    case 'Z': zoom(false); break;
+    case 's': Step(view.pan[0], -steps.pan); break;
+    case 'f': Step(view.pan[0], steps.pan); break;
+    case 'e': Step(view.pan[1], steps.pan); break;
+    case 'd': Step(view.pan[1], -steps.pan); break;
+    case 'x': Step(view.pan[2], -steps.depth); break;
+    case 'c': Step(view.pan[2], steps.depth); break;
     default: break;
   }
   return KeyResult::kRedraw;
 }
 
-bool ApplySpecialKey(ViewState& view, int key) {
+bool ApplySpecialKey(ViewState& view, int key, const KeySteps& steps) {
   switch (key) {
-    case GLUT_KEY_LEFT: Step(view.pan[0], -kPanStep); break;
-    case GLUT_KEY_UP: Step(view.pan[1], kPanStep); break;
-    case GLUT_KEY_RIGHT: Step(view.pan[0], kPanStep); break;
-    case GLUT_KEY_DOWN: Step(view.pan[1], -kPanStep); break;
+    case GLUT_KEY_LEFT: Step(view.pan[0], -steps.pan); break;
+    case GLUT_KEY_UP: Step(view.pan[1], steps.pan); break;
+    case GLUT_KEY_RIGHT: Step(view.pan[0], steps.pan); break;
+    case GLUT_KEY_DOWN: Step(view.pan[1], -steps.pan); break;
     default: break;
   }
   return true;
@@ -200,36 +206,23 @@ double ModelledPanStep() {
   return kModelledPanShare * 2 * distance * std::tan(kFieldOfViewDegrees / 2 * std::numbers::pi / 180);
 }
 
-KeyResult ApplyModelledKey(ViewState& view, unsigned char key) {
-  const double step = ModelledPanStep();
-  const double depthStep = step / (2 * std::tan(kFieldOfViewDegrees / 2 * std::numbers::pi / 180));
-  switch (key) {
-    case 'a':
-    case 'A': ApplyWheel(view, true); break;
-    case 'z':
-    case 'Z': ApplyWheel(view, false); break;
-    case 's': Step(view.pan[0], -step); break;
-    case 'f': Step(view.pan[0], step); break;
-    case 'e': Step(view.pan[1], step); break;
-    case 'd': Step(view.pan[1], -step); break;
-    case 'x': Step(view.pan[2], -depthStep); break;
-    case 'c': Step(view.pan[2], depthStep); break;
-    default: return ApplyKey(view, key);
-  }
-  return KeyResult::kRedraw;
+namespace {
+
+KeySteps ModelledSteps() {
+  KeySteps steps;
+  steps.pan = ModelledPanStep();
+  steps.depth = steps.pan / (2 * std::tan(kFieldOfViewDegrees / 2 * std::numbers::pi / 180));
+  steps.zoomByWheel = true;
+  return steps;
 }
 
+}  // namespace
+
+KeyResult ApplyModelledKey(ViewState& view, unsigned char key) { return ApplyKey(view, key, ModelledSteps()); }
+
 bool ApplyModelledSpecialKey(ViewState& view, int key) {
-  const double step = ModelledPanStep();
-  switch (key) {
-    case GLUT_KEY_LEFT: Step(view.pan[0], -step); break;
-    case GLUT_KEY_UP: Step(view.pan[1], step); break;
-    case GLUT_KEY_RIGHT: Step(view.pan[0], step); break;
-    case GLUT_KEY_DOWN: Step(view.pan[1], -step); break;
-    case GLUT_KEY_HOME: ResetView(view); break;
-    default: break;
-  }
-  return true;
+  if (key == GLUT_KEY_HOME) ResetView(view);
+  return ApplySpecialKey(view, key, ModelledSteps());
 }
 
 // The wheel reaches GLUT as presses of buttons 3 (up) and 4 (down).

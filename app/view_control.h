@@ -52,8 +52,14 @@ extern ViewState g_view;
 bool ApplyMouseButton(ViewState& view, int button, int state, int x, int y);
 bool ApplyMotion(ViewState& view, int x, int y);
 enum class KeyResult { kRedraw, kQuit };
-KeyResult ApplyKey(ViewState& view, unsigned char key);
-bool ApplySpecialKey(ViewState& view, int key);
+// How far a key press moves and zooms: the faithful steps by default.
+struct KeySteps {
+  double pan = kPanStep;     // s f e d and the arrow keys
+  double depth = kPanStep;   // x and c
+  bool zoomByWheel = false;  // a and z: kZoomStep added, or a wheel notch
+};
+KeyResult ApplyKey(ViewState& view, unsigned char key, const KeySteps& steps = KeySteps());
+bool ApplySpecialKey(ViewState& view, int key, const KeySteps& steps = KeySteps());
 // The model as modelled: the first view again (no turn, no pan, the first
 // zoom), and a notch of the wheel, up (nearer) or down.
 void ResetView(ViewState& view);
