@@ -66,13 +66,7 @@ int ByteShift(unsigned mask, int pixelBytes) {
 
 }  // namespace
 
-int CDdsManager::Load(const char* path) {
-  FILE* fp = OpenForReading(path, kOpenFailed);
-  if (!fp) return -1;
-  const int result = ReadStream(fp);
-  std::fclose(fp);
-  return result;
-}
+int CDdsManager::Load(const char* path) { return LoadFile(path, kOpenFailed); }
 
 int CDdsManager::Refuse(const char* format, ...) {
   char reason[200];

@@ -45,6 +45,14 @@ int CImageManager::Load(const char* path) {
 
 int CImageManager::ReadStream(FILE*) { return 0; }
 
+int CImageManager::LoadFile(const char* path, const char* openMessage) {
+  FILE* fp = OpenForReading(path, openMessage);
+  if (!fp) return -1;
+  const int result = ReadStream(fp);
+  std::fclose(fp);
+  return result;
+}
+
 int CImageManager::LoadStream(FILE* fp, const char* name) {
   std::snprintf(m_fileName, sizeof m_fileName, "%s", name);
   return ReadStream(fp);

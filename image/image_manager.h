@@ -81,6 +81,9 @@ class CImageManager {
   // Opens path for binary reading and records it in m_fileName; prints
   // openMessage and returns null when the file cannot be opened.
   FILE* OpenForReading(const char* path, const char* openMessage);
+  // A reader's Load: the file opened as OpenForReading does, then read whole
+  // by ReadStream and closed.
+  int LoadFile(const char* path, const char* openMessage);
   // Reads `rows` stored rows of `stride` bytes each, the last of which may end
   // after `lastRowBytes`, and hands each to use(row, index) in file order.
   // The rows are read in blocks of about 256 KiB: reading them one by one

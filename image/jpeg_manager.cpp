@@ -115,13 +115,7 @@ void CJpegManager::SetFatalErrorsFail(bool fail) { g_fatalErrorsFail = fail; }
 
 void CJpegManager::SetLargestSide(int side) { g_largestSide = side > 0 ? static_cast<unsigned>(side) : 0; }
 
-int CJpegManager::Load(const char* path) {
-  FILE* fp = OpenForReading(path, kOpenFailed);
-  if (!fp) return -1;
-  const int result = ReadStream(fp);
-  std::fclose(fp);
-  return result;
-}
+int CJpegManager::Load(const char* path) { return LoadFile(path, kOpenFailed); }
 
 int CJpegManager::ReadStream(FILE* fp) {
   m_planeKind = 1;

@@ -128,13 +128,7 @@ int CPngManager::Decode(FILE* fp, long long fileLength, PngDecode& d) {
   return 0;
 }
 
-int CPngManager::Load(const char* path) {
-  FILE* fp = OpenForReading(path, kOpenFailed);
-  if (!fp) return -1;
-  const int result = ReadStream(fp);
-  std::fclose(fp);
-  return result;
-}
+int CPngManager::Load(const char* path) { return LoadFile(path, kOpenFailed); }
 
 int CPngManager::ReadStream(FILE* fp) {
   const long long fileLength = RemainingBytes(fp);

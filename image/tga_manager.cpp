@@ -38,13 +38,7 @@ int BytesPerPixel(const TgaHeader& h) {
 
 }  // namespace
 
-int CTgaManager::Load(const char* path) {
-  FILE* fp = OpenForReading(path, kOpenFailed);
-  if (!fp) return -1;
-  const int result = ReadStream(fp);
-  std::fclose(fp);
-  return result;
-}
+int CTgaManager::Load(const char* path) { return LoadFile(path, kOpenFailed); }
 
 int CTgaManager::ReadStream(FILE* fp) {
   unsigned char raw[18];
