@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/desktop_session.h"
+#include "app/model_watch.h"
 #include "app/startup.h"
 #include "app/view_control.h"
 #include "app/window_identity.h"
@@ -25,16 +26,20 @@ bool IsModelName(const std::string& name) {
   return false;
 }
 
-// Reads path into the model's tables; false, with the reason, when it cannot
-// be opened or the reader refuses it.
+// Reads path into the model's tables in place of the model shown; false,
+// with the reason, when it cannot be opened or the reader refuses it, and
+// then the model shown, its folder and its path are as they were.
 bool ReadShownModel(const std::string& path, std::string& reason) {
+  const std::string shown = ModelPath();
   if (!SetModelPath(path)) {
     reason = "its folder cannot be entered";
+    SetModelPath(shown);
     return false;
   }
   int result = 0;
-  if (!ReadModelFile(ModelPath().c_str(), true, result, reason)) return false;
-  return result == 0;
+  if (ReadModelFile(ModelPath().c_str(), true, result, reason, true) && result == 0) return true;
+  SetModelPath(shown);
+  return false;
 }
 
 }  // namespace
@@ -58,20 +63,18 @@ std::string NeighbourModel(const std::string& path, int step) {
 }
 
 bool ShowModel(const std::string& path, bool keepView) {
-  const std::string shown = ModelPath();
-  ReleaseModelDrawing();
   std::string reason;
-  const bool read = ReadShownModel(path, reason);
-  if (!read) {
+  if (!ReadShownModel(path, reason)) {
     Diagnose(path.c_str(), "not shown: %s", reason.c_str());
-    // The model shown before was read once: it is read again.
-    std::string again;
-    ReadShownModel(shown, again);
+    PostDiagnosticsAside();
+    return false;
   }
+  ReleaseModelDrawing();
   CountModelAgainstBudget(ModelPath().c_str());
   MakeModelReady();
-  if (!keepView && read) ResetView(g_view);
+  if (!keepView) ResetView(g_view);
   SetWindowTitle(ModelWindowTitle());
+  WatchShownModel();
   PostDiagnosticsAside();
-  return read;
+  return true;
 }

@@ -1,9 +1,9 @@
 #pragma once
 // Another model shown without a restart, as modelled: the next or the
 // previous model of the folder (Page Down, Page Up) or the same one read
-// again (F5). The model shown and what was drawn from it are let go first;
-// a model that cannot be read leaves the one shown as it was, with a line
-// saying why (and a notice, from the desktop).
+// again (F5). The model shown and what was drawn from it are let go once the
+// new one is read; a model that cannot be read leaves the one shown as it
+// was, with a line saying why (and a notice, from the desktop).
 
 #include <string>
 

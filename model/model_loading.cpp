@@ -106,15 +106,25 @@ void OfferPackedTextures(std::unique_ptr<ModelArchive> archive, const char* path
   SetPackedTextures(std::move(packed));
 }
 
+// A reader over the stream, set up as the model's readers are.
+std::unique_ptr<LoaderMQO> NewReader(FILE* fp) {
+  auto reader = std::make_unique<LoaderMQO>(DocumentMQO(), fp);
+  reader->SetNewerFormats(g_newerFormats);
+  reader->SetKeepThumbnail(g_keepThumbnail);
+  reader->SetMemoryBudget(ModelMemoryBudget());
+  return reader;
+}
+
 // Runs a new reader, kept in g_loader, over the stream, in place of the
 // model before.
 int RunReader(FILE* fp) {
   ReleaseModel();
-  g_loader = new LoaderMQO(DocumentMQO(), fp);
-  g_loader->SetNewerFormats(g_newerFormats);
-  g_loader->SetKeepThumbnail(g_keepThumbnail);
-  g_loader->SetMemoryBudget(ModelMemoryBudget());
+  g_loader = NewReader(fp).release();
   return g_loader->Load();
+}
+
+void PrintResultMessage(int result) {
+  if (const char* message = ResultMessage(result)) std::printf("%s", message);
 }
 
 // Copies the document read into the tables, or prints the reader's message.
@@ -128,18 +138,18 @@ int TakeDocument(int result) {
     for (int i = 0; i < g_objectCount; ++i) g_objects[i] = document.objects[i];
     g_materialCount = std::min(document.numMaterials, kMaxModelSlots);
     for (int i = 0; i < g_materialCount; ++i) g_materials[i] = document.materials[i];
-  } else if (const char* message = ResultMessage(result)) {
-    std::printf("%s", message);
+  } else {
+    PrintResultMessage(result);
   }
   return result;
 }
 
 // Why a document is refused for its memory, with what it holds.
-std::string MemoryReason() {
+std::string MemoryReason(const LoaderMQO& reader) {
   char reason[300];
-  const long long faces = g_loader->KeptFaces(), vertices = g_loader->KeptVertices();
-  if (g_loader->OverBudget()) {
-    const MemoryBudget budget = g_loader->Budget();
+  const long long faces = reader.KeptFaces(), vertices = reader.KeptVertices();
+  if (reader.OverBudget()) {
+    const MemoryBudget budget = reader.Budget();
     std::snprintf(reason, sizeof reason,
                   "out of memory: more than %lld faces and %lld vertices, which would take more than the %lld MiB "
                   "a model may have here",
@@ -212,10 +222,9 @@ void BoundTexturePixels(const MemoryBudget& budget, double modelBytes) {
   CImageManager::SetPixelLimits(0, pixels);
 }
 
-std::string ReadFailureReason(int result, FILE* fp) {
+std::string ReadFailureReason(int result, FILE* fp, const LoaderMQO& reader) {
   char reason[200];
-  if (result == kOutOfMemory && g_loader)
-    return "not read (reader code -5): " + MemoryReason();
+  if (result == kOutOfMemory) return "not read (reader code -5): " + MemoryReason(reader);
   if (result == -4)
     std::snprintf(reason, sizeof reason, "not read (reader code -4): the file declares \"%s\"; only %s documents are read",
                   DeclaredFormat(fp).c_str(),
@@ -269,8 +278,8 @@ void ReleaseModel() {
   g_loader = nullptr;
 }
 
-bool ReadModelFile(const char* path, bool regularOnly, int& result, std::string& reason) {
-  ReleaseModel();  // of an earlier model
+bool ReadModelFile(const char* path, bool regularOnly, int& result, std::string& reason, bool keepShownOnFailure) {
+  if (!keepShownOnFailure) ReleaseModel();  // of an earlier model
   std::unique_ptr<ModelArchive> archive;
   FILE* fp = nullptr;
   if (g_newerFormats && IsArchiveName(path)) {
@@ -282,16 +291,25 @@ bool ReadModelFile(const char* path, bool regularOnly, int& result, std::string&
     if (!fp) reason = errno == EINVAL ? "not a regular file" : std::strerror(errno);
   }
   if (!fp) return false;
-  result = RunReader(fp);
+  std::unique_ptr<LoaderMQO> reader = NewReader(fp);
+  result = reader->Load();
   // An archive found damaged while it was read is one that cannot be
   // opened, whatever the reader made of the part it got.
-  if (archive && std::ferror(fp)) {
-    reason = archive->Failure();
+  const bool damaged = archive && std::ferror(fp);
+  if (damaged) reason = archive->Failure();
+  if (!damaged && result != 0) reason = ReadFailureReason(result, fp, *reader);
+  if ((damaged || result != 0) && keepShownOnFailure) {
+    if (!damaged) PrintResultMessage(result);
+    std::fclose(fp);
+    return !damaged;
+  }
+  ReleaseModel();
+  g_loader = reader.release();
+  if (damaged) {
     std::fclose(fp);
     return false;
   }
   TakeDocument(result);
-  if (result != 0) reason = ReadFailureReason(result, fp);
   if (result == 0) NoteDocument(path, g_loader->document);
   std::fclose(fp);
   if (result == 0 && archive) OfferPackedTextures(std::move(archive), path);

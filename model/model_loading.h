@@ -88,11 +88,15 @@ void ReleaseModel();
 // Returns false with the reason when the model cannot be opened (with
 // regularOnly, also when it is not a regular file) or the archive turns out
 // to be damaged; otherwise true, with the reader's result code in result
-// and, when that is not 0, the reason.
-bool ReadModelFile(const char* path, bool regularOnly, int& result, std::string& reason);
+// and, when that is not 0, the reason. The model read before is let go
+// first; with keepShownOnFailure only once the new one is read, so that a
+// model that cannot be read leaves it as it was (the reader's message is
+// still printed).
+bool ReadModelFile(const char* path, bool regularOnly, int& result, std::string& reason,
+                   bool keepShownOnFailure = false);
 // The reading and copying part of LoadModel, on a stream the caller opened
 // and closes. Returns the reader's result code (0 when the document was read).
 int LoadModelFromStream(FILE* fp);
 // Why the reader refused the document on fp, with its result code and, for
 // -4, the format line the file declares; for messages on standard error.
-std::string ReadFailureReason(int result, FILE* fp);
+std::string ReadFailureReason(int result, FILE* fp, const LoaderMQO& reader);

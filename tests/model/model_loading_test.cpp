@@ -185,3 +185,24 @@ TEST_F(ModelLoading, TheTablesAreCopiesOfTheDocument) {
 }
 
 }  // namespace
+
+// Another model read in place of one shown: a file the reader refuses, or
+// one that cannot be opened, leaves the model shown as it was.
+TEST_F(ModelLoading, AModelThatCannotBeReadLeavesTheOneShown) {
+  ASSERT_TRUE(WriteBytes(path_, kHeader + ObjectText(0) + ObjectText(1) + "Eof\r\n"));
+  int result = 0;
+  std::string reason;
+  ASSERT_TRUE(ReadModelFile(path_.c_str(), true, result, reason, true));
+  ASSERT_EQ(result, 0);
+  const LoaderMQO* shown = g_loader;
+  ASSERT_TRUE(WriteBytes(path_, "Metasequoia Document\r\nFormat Text Ver 9.0\r\nEof\r\n"));
+  testing::internal::CaptureStdout();
+  EXPECT_TRUE(ReadModelFile(path_.c_str(), true, result, reason, true));
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Format Error\n");
+  EXPECT_NE(result, 0);
+  EXPECT_NE(reason.find("Ver 9.0"), std::string::npos) << reason;
+  EXPECT_FALSE(ReadModelFile((path_ + "-missing").c_str(), true, result, reason, true));
+  EXPECT_EQ(g_loader, shown);
+  EXPECT_EQ(g_objectCount, 2);
+  EXPECT_STREQ(g_objects[1].name, "obj1");
+}
