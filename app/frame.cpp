@@ -4,8 +4,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
+#include "app/inspect_keys.h"
+#include "app/startup.h"
 #include "app/view_control.h"
+#include "base/diagnostics.h"
 #include "render/display_list.h"
 #include "render/material_textures.h"
 #include "model/model_loading.h"
@@ -190,6 +194,18 @@ void DrawAxisIndicator() {
   glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
 }
 
+// The edges over the model (w); memory that runs out for them turns them
+// off with a line, the model stays.
+void DrawEdges() {
+  try {
+    CallEdgeList();
+  } catch (const std::bad_alloc&) {
+    Diagnose(ModelPath().c_str(), "out of memory while the edges were drawn; they are not shown");
+    ReleaseEdgeList();
+    g_showEdges = false;
+  }
+}
+
 }  // namespace
 
 void PanInModelFrame(const double m[16], const float p[3], float out[3]) {
@@ -232,7 +248,16 @@ void OnDisplay() {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   }
   glScalef(g_view.zoom, g_view.zoom, g_view.zoom);
+  if (g_showEdges) {
+    // The faces a little farther than the edges drawn over them.
+    glEnable(GL_POLYGON_OFFSET_FILL);
+    glPolygonOffset(1.0f, 1.0f);
+  }
   glCallList(1);
+  if (g_showEdges) {
+    glDisable(GL_POLYGON_OFFSET_FILL);
+    DrawEdges();
+  }
   if (g_asModelled) DrawTranslucentFaces(g_translucentFaces);
   glPopMatrix();
   if (blended) glDisable(GL_BLEND);

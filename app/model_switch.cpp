@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/desktop_session.h"
+#include "app/inspect_keys.h"
 #include "app/model_watch.h"
 #include "app/startup.h"
 #include "app/view_control.h"
@@ -70,6 +71,7 @@ bool ShowModel(const std::string& path, bool keepView) {
     return false;
   }
   ReleaseModelDrawing();
+  KeepHiddenObjectsShown();
   CountModelAgainstBudget(ModelPath().c_str());
   MakeModelReady();
   if (!keepView) ResetView(g_view);

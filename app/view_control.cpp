@@ -1,16 +1,18 @@
 #include "app/view_control.h"
 
-#include <GL/glut.h>
+#include <GL/freeglut.h>
 
 #include <cmath>
 #include <cstdlib>
 #include <numbers>
 
 #include "app/frame.h"
+#include "app/inspect_keys.h"
 #include "app/physics.h"
 #include "app/model_switch.h"
 #include "app/screenshot.h"
 #include "app/startup.h"
+#include "model/framing.h"
 #include "model/view_projection.h"
 #include "render/display_list.h"
 
@@ -22,6 +24,25 @@ void Quaternion::SetComponents(double newW, double newX, double newY, double new
   x = newX;
   y = newY;
   z = newZ;
+}
+
+void Quaternion::SetFromMatrix(const double r[9]) {
+  // From the largest of the four components, so that none is divided by a
+  // number near zero.
+  const double trace = r[0] + r[4] + r[8];
+  if (trace > r[0] && trace > r[4] && trace > r[8]) {
+    const double s = 2.0 * std::sqrt(1.0 + trace);
+    SetComponents(s / 4, (r[7] - r[5]) / s, (r[2] - r[6]) / s, (r[3] - r[1]) / s);
+  } else if (r[0] >= r[4] && r[0] >= r[8]) {
+    const double s = 2.0 * std::sqrt(1.0 + r[0] - r[4] - r[8]);
+    SetComponents((r[7] - r[5]) / s, s / 4, (r[1] + r[3]) / s, (r[2] + r[6]) / s);
+  } else if (r[4] >= r[8]) {
+    const double s = 2.0 * std::sqrt(1.0 + r[4] - r[0] - r[8]);
+    SetComponents((r[2] - r[6]) / s, (r[1] + r[3]) / s, s / 4, (r[5] + r[7]) / s);
+  } else {
+    const double s = 2.0 * std::sqrt(1.0 + r[8] - r[0] - r[4]);
+    SetComponents((r[3] - r[1]) / s, (r[2] + r[6]) / s, (r[5] + r[7]) / s, s / 4);
+  }
 }
 
 void Quaternion::PreMultiply(const Quaternion& a) {
@@ -184,6 +205,45 @@ void TurnAboutVertical(ViewState& view, double degrees) {
   view.orientation.ToMatrix(noTranslation, view.rotationMatrix);
 }
 
+ViewSide ViewSideOfKey(unsigned char key, bool ctrl) {
+  constexpr unsigned char kCtrl3 = 27, kCtrl7 = 31;
+  if (ctrl) {
+    if (key == '1') return ViewSide::kBack;
+    if (key == '3' || key == kCtrl3) return ViewSide::kLeft;
+    if (key == '7' || key == kCtrl7) return ViewSide::kBottom;
+    return ViewSide::kNone;
+  }
+  if (key == '1') return ViewSide::kFront;
+  if (key == '3') return ViewSide::kRight;
+  if (key == '7') return ViewSide::kTop;
+  return ViewSide::kNone;
+}
+
+void SetSideView(ViewState& view, ViewSide side, const double turn[9]) {
+  // Where each model axis is to point in view axes (x right, y up, z to the
+  // camera), row-major: the model seen from that side, upright, or from
+  // above and below with its front down and up.
+  static const double kSides[][9] = {
+      {1, 0, 0, 0, 1, 0, 0, 0, 1},    // front
+      {0, 0, -1, 0, 1, 0, 1, 0, 0},   // right
+      {1, 0, 0, 0, 0, -1, 0, 1, 0},   // top
+      {-1, 0, 0, 0, 1, 0, 0, 0, -1},  // back
+      {0, 0, 1, 0, 1, 0, -1, 0, 0},   // left
+      {1, 0, 0, 0, 0, 1, 0, -1, 0},   // bottom
+  };
+  if (side == ViewSide::kNone) return;
+  const double* wanted = kSides[static_cast<int>(side) - 1];
+  // The turn R with turn * R = wanted: R = turn^T * wanted.
+  double r[9];
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) r[3 * i + j] = turn[i] * wanted[j] + turn[3 + i] * wanted[3 + j] + turn[6 + i] * wanted[6 + j];
+  view.orientation.SetFromMatrix(r);
+  view.orientation.ScaleToUnitLength();
+  const double noTranslation[3] = {0.0, 0.0, 0.0};
+  view.orientation.ToMatrix(noTranslation, view.rotationMatrix);
+  for (float& p : view.pan) p = 0.0f;
+}
+
 namespace {
 
 // Each start of the turntable has its own number: a tick of a run that was
@@ -248,11 +308,27 @@ void OnKeyboard(unsigned char key, int, int) {
     if (g_turntable) glutTimerFunc(kTimerPeriodMs, OnTurntable, ++g_turntableRun);
     return;
   }
+  if (g_asModelled) {
+    const ViewSide side = ViewSideOfKey(key, glutGetModifiers() & GLUT_ACTIVE_CTRL);
+    if (side != ViewSide::kNone) {
+      double turn[9];
+      TurnFromEye(g_cameraEye, turn);
+      SetSideView(g_view, side, turn);
+      glutPostRedisplay();
+      return;
+    }
+    if (key == 'w') return ToggleEdges();
+    if (key == 'h') return ToggleHiddenObjects();
+  }
   if ((g_asModelled ? ApplyModelledKey(g_view, key) : ApplyKey(g_view, key)) == KeyResult::kQuit) std::exit(0);
   glutPostRedisplay();
 }
 
 void OnSpecialKey(int key, int, int) {
+  if (g_asModelled && key == GLUT_KEY_F11) {
+    glutFullScreenToggle();
+    return;
+  }
   if (g_asModelled && key == GLUT_KEY_F12) {
     TakeScreenshot(ModelPath());
     return;

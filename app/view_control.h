@@ -21,6 +21,8 @@ struct Quaternion {
   double z = 0.0;
 
   void SetComponents(double w, double x, double y, double z);
+  // The rotation of a proper rotation matrix (row-major 3 x 3).
+  void SetFromMatrix(const double r[9]);
   // this = increment * this: the increment turns about a fixed world axis.
   void PreMultiply(const Quaternion& increment);
   // Divides by the length; a zero or non-finite length is left as it is.
@@ -76,6 +78,14 @@ double ModelledPanStep();
 void TurnAboutVertical(ViewState& view, double degrees);
 constexpr double kTurntableDegreesPerSecond = 20.0;
 KeyResult ApplyModelledKey(ViewState& view, unsigned char key);
+// As modelled, 1, 3 and 7 turn the model to be seen from its front (+Z),
+// right (+X) and top (+Y), and with Ctrl from the opposite side; the zoom is
+// kept and the model centred again. With Ctrl, X gives 3 and 7 as ESC (27)
+// and 31; ViewSideOfKey reads either.
+enum class ViewSide { kNone, kFront, kRight, kTop, kBack, kLeft, kBottom };
+ViewSide ViewSideOfKey(unsigned char key, bool ctrl);
+// turn: the camera's (framing.h's TurnFromEye), model to view axes.
+void SetSideView(ViewState& view, ViewSide side, const double turn[9]);
 bool ApplyModelledSpecialKey(ViewState& view, int key);
 
 // GLUT callbacks.

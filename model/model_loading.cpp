@@ -106,6 +106,11 @@ void OfferPackedTextures(std::unique_ptr<ModelArchive> archive, const char* path
   SetPackedTextures(std::move(packed));
 }
 
+// The objects the document hides, and which SetHiddenObjectsShown shows and
+// hides again; those shown because every object was hidden are not among
+// them.
+bool g_hiddenByDocument[kMaxModelSlots];
+
 // A reader over the stream, set up as the model's readers are.
 std::unique_ptr<LoaderMQO> NewReader(FILE* fp) {
   auto reader = std::make_unique<LoaderMQO>(DocumentMQO(), fp);
@@ -135,7 +140,10 @@ int TakeDocument(int result) {
     const DocumentMQO& document = g_loader->document;
     if (document.numObjects > kMaxModelSlots) std::printf("This program can't load over 256 objects\n");
     g_objectCount = std::min(document.numObjects, kMaxModelSlots);
-    for (int i = 0; i < g_objectCount; ++i) g_objects[i] = document.objects[i];
+    for (int i = 0; i < g_objectCount; ++i) {
+      g_objects[i] = document.objects[i];
+      g_hiddenByDocument[i] = !IsDrawnObject(g_objects[i]);
+    }
     g_materialCount = std::min(document.numMaterials, kMaxModelSlots);
     for (int i = 0; i < g_materialCount; ++i) g_materials[i] = document.materials[i];
   } else {
@@ -180,6 +188,16 @@ bool HasSomethingToDraw(const ObjectMQO& object) {
 
 }  // namespace
 
+int SetHiddenObjectsShown(bool shown) {
+  int count = 0;
+  for (int i = 0; i < g_objectCount; ++i) {
+    if (!g_hiddenByDocument[i]) continue;
+    g_objects[i].visible = shown ? 15 : 0;
+    ++count;
+  }
+  return count;
+}
+
 bool ShowHiddenObjectsWhenAllHidden(const char* path) {
   int hidden = 0;
   for (int i = 0; i < g_objectCount; ++i) {
@@ -188,8 +206,10 @@ bool ShowHiddenObjectsWhenAllHidden(const char* path) {
     ++hidden;
   }
   if (hidden == 0) return false;
-  for (int i = 0; i < g_objectCount; ++i)
+  for (int i = 0; i < g_objectCount; ++i) {
     if (!IsDrawnObject(g_objects[i])) g_objects[i].visible = 15;
+    g_hiddenByDocument[i] = false;
+  }
   Diagnose(path, "every object is hidden: the hidden objects are shown");
   return true;
 }

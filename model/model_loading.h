@@ -53,6 +53,10 @@ MemoryBudget ModelMemoryBudget();
 // hidden ("visible 0") is shown with its hidden objects, rather than as
 // nothing at all; a line on standard error says so. Returns whether it was.
 bool ShowHiddenObjectsWhenAllHidden(const char* path);
+// As modelled, on demand: shows the objects the document hides, or with
+// shown false hides them again. Returns how many objects the document hides
+// (not counting those shown because all were).
+int SetHiddenObjectsShown(bool shown);
 
 // What the objects drawn as modelled, with their mirrored halves and
 // joining faces (at most as drawn_model.h counts them), take of the budget,

@@ -55,7 +55,37 @@ void BuildDisplayList() {
   glEndList();
 }
 
+namespace {
+
+// Display list 2 holds the edges, made the first time they are drawn.
+constexpr GLuint kEdgeList = 2;
+bool g_edgeListMade = false;
+
+}  // namespace
+
+void CallEdgeList() {
+  if (!g_edgeListMade) {
+    glNewList(kEdgeList, GL_COMPILE);
+    try {
+      DrawModelEdges(g_objects, g_objectCount, g_modelFraming);
+    } catch (...) {
+      glEnd();
+      glEndList();
+      throw;
+    }
+    glEndList();
+    g_edgeListMade = true;
+  }
+  glCallList(kEdgeList);
+}
+
+void ReleaseEdgeList() {
+  glDeleteLists(kEdgeList, 1);
+  g_edgeListMade = false;
+}
+
 void ReleaseModelDrawing() {
+  ReleaseEdgeList();
   glDeleteLists(1, 1);
   g_translucentFaces = TranslucentFaces();
   ReleaseMaterialTextures();

@@ -21,6 +21,13 @@ extern TranslucentFaces g_translucentFaces;
 // leaves the list closed and throws std::bad_alloc on.
 void BuildDisplayList();
 
-// Lets go of what was drawn from the model: display list 1 and the
+// As modelled: draws the edges of the model's faces (DrawModelEdges) from
+// display list 2, compiled at the first call after the model or its hidden
+// objects changed (ReleaseEdgeList). Memory that runs out while it is
+// compiled leaves it closed and throws std::bad_alloc on.
+void CallEdgeList();
+void ReleaseEdgeList();
+
+// Lets go of what was drawn from the model: display lists 1 and 2 and the
 // materials' textures. Call before ReleaseModel, with the context current.
 void ReleaseModelDrawing();

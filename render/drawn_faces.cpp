@@ -20,6 +20,8 @@ constexpr double kFarthest = 1e30;
 // The colour of a line without material: the light grey that faces without
 // material have where a light meets them.
 constexpr float kPlainLine[4] = {0.7f, 0.7f, 0.7f, 1.0f};
+// The edges drawn over the shaded faces: dark, to show on any material.
+constexpr float kEdgeColour[4] = {0.05f, 0.05f, 0.05f, 1.0f};
 
 // The corners of a face in the scene; false when one lies beyond kFarthest
 // or is not finite.
@@ -210,6 +212,31 @@ void DrawModelAsModelled(const ObjectMQO* objects, int objectCount, const Framin
     DrawObject(PrepareDrawnObject(objects[i]), framing, material, g_materialCount, translucent);
   }
   EndFaces(material);
+}
+
+void DrawModelEdges(const ObjectMQO* objects, int objectCount, const Framing& framing) {
+  glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
+  glDisable(GL_LIGHTING);
+  glDisable(GL_TEXTURE_2D);
+  glColor4fv(kEdgeColour);
+  glBegin(GL_LINES);
+  for (int i = 0; i < objectCount; ++i) {
+    if (!IsDrawnObject(objects[i])) continue;
+    const DrawnObject drawn = PrepareDrawnObject(objects[i]);
+    const ObjectMQO& g = drawn.geometry;
+    const int vertexCount = g.vertices.size();
+    for (const FaceMQO& face : g.faces) {
+      const int corners = DrawnCorners(face, vertexCount);
+      double corner[4][3];
+      if (corners < 3 || !SceneCorners(g, face, corners, framing, corner)) continue;
+      for (int k = 0; k < corners; ++k) {
+        glVertex3dv(corner[k]);
+        glVertex3dv(corner[(k + 1) % corners]);
+      }
+    }
+  }
+  glEnd();
+  glPopAttrib();
 }
 
 void DrawTranslucentFaces(TranslucentFaces& translucent, bool writeDepth) {

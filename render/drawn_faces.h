@@ -41,6 +41,11 @@ struct TranslucentFaces {
 void DrawModelAsModelled(const ObjectMQO* objects, int objectCount, const Framing& framing,
                          TranslucentFaces& translucent);
 
+// Draws the edges of the faces that DrawModelAsModelled draws (lines are
+// drawn by it already), unlit in one dark colour, for a wireframe over the
+// shaded model. May be compiled into a list.
+void DrawModelEdges(const ObjectMQO* objects, int objectCount, const Framing& framing);
+
 // Draws the translucent faces blended over what was drawn, farthest first as
 // seen through the current model-view matrix, without writing depth, so that
 // each shows through the others. With writeDepth their depth is written

@@ -156,6 +156,29 @@ shows a.mqo || e2e_fail "Page Up did not show a.mqo: $(title)"
 xdotool key F5
 sleep 1
 shows a.mqo || e2e_fail "F5 did not keep a.mqo: $(title)"
+# The file shown is watched: written half, it leaves the model shown; written
+# whole, it is shown without a key. An edge view (w) and a side view (3)
+# each change the picture, and Ctrl+3 (which X gives as ESC) does not quit.
+e2e_screenshot "$win" "$E2E_TMP/shown.png"
+head -c 700 "$model" >"$browse/a.mqo"
+e2e_retry 20 grep -q "a.mqo: changed, but does not end as a whole file" "$E2E_ERR" ||
+  e2e_fail "a half-written file was not refused: $(cat "$E2E_ERR")"
+sleep 0.5
+e2e_screenshot "$win" "$E2E_TMP/half.png"
+[ "$(e2e_picture_digest "$E2E_TMP/half.png")" = "$(e2e_picture_digest "$E2E_TMP/shown.png")" ] ||
+  e2e_fail "a half-written file replaced the model shown"
+sed 's/col(0.900 0.150 0.100/col(0.100 0.900 0.100/' "$model" >"$browse/a.mqo"
+changed_from() {
+  e2e_screenshot "$win" "$E2E_TMP/now.png"
+  [ "$(e2e_picture_digest "$E2E_TMP/now.png")" != "$(e2e_picture_digest "$1")" ]
+}
+e2e_retry 20 changed_from "$E2E_TMP/shown.png" || e2e_fail "the rewritten file was not shown again"
+for keys in w 3 ctrl+3; do
+  e2e_screenshot "$win" "$E2E_TMP/before-key.png"
+  xdotool key "$keys"
+  e2e_retry 20 changed_from "$E2E_TMP/before-key.png" || e2e_fail "$keys did not change the picture"
+done
+kill -0 "$E2E_PID" || e2e_fail "Ctrl+3 ended the viewer"
 xdotool key q
 e2e_wait_exit
 [ "$E2E_STATUS" -eq 0 ] || e2e_fail "q after browsing ended the program with status $E2E_STATUS"

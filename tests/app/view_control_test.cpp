@@ -5,6 +5,9 @@
 
 #include <cmath>
 
+#include "app/frame.h"
+#include "model/framing.h"
+
 namespace {
 
 constexpr double kTolerance = 1e-12;
@@ -295,6 +298,41 @@ TEST(Keys, TurntableTurnsAboutTheVertical) {
   EXPECT_NEAR(m[5], 1.0, 1e-9);   // +Y stays
   EXPECT_NEAR(m[0], 0.0, 1e-9);   // +X leaves its place
   EXPECT_NEAR(std::abs(m[2]), 1.0, 1e-9);  // for the Z axis
+}
+
+// Each view key shows the model from its side through the viewer's own
+// camera, upright; Ctrl+3 arrives as ESC and must turn, not quit.
+TEST(Keys, ViewKeysShowEachSideUpright) {
+  double turn[9];
+  TurnFromEye(g_cameraEye, turn);
+  struct Case {
+    unsigned char key;
+    bool ctrl;
+    int towardCamera[3];  // the model axis that then points at the camera
+    int up[3];            // and the one that points up the screen
+  };
+  const Case cases[] = {{'1', false, {0, 0, 1}, {0, 1, 0}},  {'3', false, {1, 0, 0}, {0, 1, 0}},
+                        {'7', false, {0, 1, 0}, {0, 0, -1}}, {'1', true, {0, 0, -1}, {0, 1, 0}},
+                        {27, true, {-1, 0, 0}, {0, 1, 0}},   {31, true, {0, -1, 0}, {0, 0, 1}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << int(c.key) << (c.ctrl ? " with Ctrl" : ""));
+    ViewState view = StartedView();
+    view.pan[0] = 3.0f;
+    view.orientation.SetComponents(0.3, 0.5, -0.2, 0.7);
+    SetSideView(view, ViewSideOfKey(c.key, c.ctrl), turn);
+    EXPECT_EQ(view.pan[0], 0.0f);
+    // A model axis in view axes: through the rotation (column-major), then the camera's turn.
+    const auto inView = [&](const int axis[3], int row) {
+      double world[3] = {};
+      for (int j = 0; j < 3; ++j)
+        for (int k = 0; k < 3; ++k) world[j] += view.rotationMatrix[4 * k + j] * axis[k];
+      return turn[3 * row] * world[0] + turn[3 * row + 1] * world[1] + turn[3 * row + 2] * world[2];
+    };
+    EXPECT_NEAR(inView(c.towardCamera, 2), 1.0, 1e-9);
+    EXPECT_NEAR(inView(c.up, 1), 1.0, 1e-9);
+  }
+  EXPECT_EQ(ViewSideOfKey(27, false), ViewSide::kNone);
+  EXPECT_EQ(ViewSideOfKey('2', false), ViewSide::kNone);
 }
 
 }  // namespace
