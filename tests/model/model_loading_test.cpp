@@ -206,3 +206,23 @@ TEST_F(ModelLoading, AModelThatCannotBeReadLeavesTheOneShown) {
   EXPECT_EQ(g_objectCount, 2);
   EXPECT_STREQ(g_objects[1].name, "obj1");
 }
+
+// h shows the objects the document hides and hides them again; a document
+// whose every object is hidden was shown whole, and h leaves it so.
+TEST_F(ModelLoading, HiddenObjectsAreShownOnDemandAndHiddenAgain) {
+  std::string hidden = ObjectText(1);
+  hidden.insert(hidden.find("\tvertex"), "\tvisible 0\r\n");
+  Load(kHeader + ObjectText(0) + hidden + "Eof\r\n");
+  ASSERT_EQ(g_objectCount, 2);
+  EXPECT_EQ(SetHiddenObjectsShown(true), 1);
+  EXPECT_TRUE(IsDrawnObject(g_objects[0]) && IsDrawnObject(g_objects[1]));
+  EXPECT_EQ(SetHiddenObjectsShown(false), 1);
+  EXPECT_TRUE(IsDrawnObject(g_objects[0]) && !IsDrawnObject(g_objects[1]));
+
+  Load(kHeader + hidden + "Eof\r\n");
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(ShowHiddenObjectsWhenAllHidden(path_.c_str()));
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(SetHiddenObjectsShown(false), 0);
+  EXPECT_TRUE(IsDrawnObject(g_objects[0]));
+}
