@@ -6,7 +6,9 @@
 
 #include "app/command_line.h"
 #include "app/desktop_session.h"
+#include "app/file_drop.h"
 #include "app/frame.h"
+#include "app/model_switch.h"
 #include "app/physics.h"
 #include "app/startup.h"
 #include "app/view_control.h"
@@ -47,7 +49,10 @@ int main(int argc, char** argv) {
   glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
   glutCreateWindow(kWindowTitle);
   SetWindowIdentity();
-  if (g_asModelled) SetWindowTitle(ModelWindowTitle());
+  if (g_asModelled) {
+    SetWindowTitle(ModelWindowTitle());
+    StartTakingDrops(ShowDroppedModel);
+  }
   glutDisplayFunc(OnFirstDisplay);
   glutReshapeFunc(OnReshape);
   glutMouseFunc(OnMouse);
