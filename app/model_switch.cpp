@@ -95,7 +95,7 @@ bool ShowDroppedModel(std::string_view uriList) {
   if (gethostname(host, sizeof host - 1) != 0) host[0] = '\0';
   std::string path;
   if (!LocalFilePath(items.front(), host, path)) {
-    Diagnose(items.front().c_str(), "dropped, but not a file on this computer; not shown");
+    Diagnose(items.front().c_str(), "dropped, but not a file URI of this computer; not shown");
     return false;
   }
   if (items.size() > 1)

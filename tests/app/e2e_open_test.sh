@@ -57,7 +57,7 @@ e2e_retry 20 shows chosen.mqo || e2e_fail "the chosen model is not shown: $(titl
 status=0
 "$E2E_DROP_FILES" "$win" "file://elsewhere.example$E2E_TMP/first.mqo" 2>"$E2E_TMP/drop.log" || status=$?
 [ "$status" -eq 1 ] || e2e_fail "a file of another computer was not refused (status $status): $(cat "$E2E_TMP/drop.log")"
-grep -qF "file://elsewhere.example$E2E_TMP/first.mqo: dropped, but not a file on this computer" "$E2E_ERR" ||
+grep -qF "file://elsewhere.example$E2E_TMP/first.mqo: dropped, but not a file URI of this computer" "$E2E_ERR" ||
   e2e_fail "the refused drop was not said"
 shows chosen.mqo || e2e_fail "a refused drop changed the model to $(title)"
 
