@@ -48,7 +48,7 @@ struct DropState {
 };
 DropState g_drop;
 
-// X errors on the drop connection are counted rather than left to Xlib's
+// X errors on the drop connection are noted rather than left to Xlib's
 // default handler, which would end the program; errors on any other
 // connection go to the handler that was there before.
 XErrorHandler g_previousHandler = nullptr;
