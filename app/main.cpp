@@ -6,7 +6,9 @@
 
 #include "app/command_line.h"
 #include "app/desktop_session.h"
+#include "app/file_drop.h"
 #include "app/frame.h"
+#include "app/model_switch.h"
 #include "app/model_watch.h"
 #include "app/physics.h"
 #include "app/startup.h"
@@ -51,6 +53,7 @@ int main(int argc, char** argv) {
   if (g_asModelled) {
     SetWindowTitle(ModelWindowTitle());
     WatchShownModel();
+    StartTakingDrops(ShowDroppedModel);
   }
   glutDisplayFunc(OnFirstDisplay);
   glutReshapeFunc(OnReshape);

@@ -2,15 +2,18 @@
 
 #include <dirent.h>
 #include <strings.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "app/desktop_session.h"
+#include "app/file_chooser.h"
 #include "app/inspect_keys.h"
 #include "app/model_watch.h"
 #include "app/startup.h"
+#include "app/uri_list.h"
 #include "app/view_control.h"
 #include "app/window_identity.h"
 #include "base/diagnostics.h"
@@ -79,4 +82,28 @@ bool ShowModel(const std::string& path, bool keepView) {
   WatchShownModel();
   PostDiagnosticsAside();
   return true;
+}
+
+bool ShowChosenModel() {
+  std::string path;
+  if (!ChooseModelFile(path, true)) return false;
+  return ShowModel(path, false);
+}
+
+bool ShowDroppedModel(std::string_view uriList) {
+  const std::vector<std::string> items = UriListItems(uriList);
+  if (items.empty()) {
+    Diagnose(nullptr, "the drop named no file; nothing is shown");
+    return false;
+  }
+  char host[256] = "";
+  if (gethostname(host, sizeof host - 1) != 0) host[0] = '\0';
+  std::string path;
+  if (!LocalFilePath(items.front(), host, path)) {
+    Diagnose(items.front().c_str(), "dropped, but not a file URI of this computer; not shown");
+    return false;
+  }
+  if (items.size() > 1)
+    Diagnose(nullptr, "%zu files dropped; only the first, %s, is shown", items.size(), path.c_str());
+  return ShowModel(path, false);
 }

@@ -302,7 +302,15 @@ void OnMotion(int x, int y) {
   if (ApplyMotion(g_view, x, y)) glutPostRedisplay();
 }
 
+// Ctrl+O reaches GLUT's keyboard callback as the control character.
+constexpr unsigned char kCtrlO = 'O' - '@';
+
 void OnKeyboard(unsigned char key, int, int) {
+  if (g_asModelled && key == kCtrlO) {
+    ShowChosenModel();
+    glutPostRedisplay();
+    return;
+  }
   if (g_asModelled && key == ' ') {
     g_turntable = !g_turntable;
     if (g_turntable) glutTimerFunc(kTimerPeriodMs, OnTurntable, ++g_turntableRun);

@@ -2,7 +2,7 @@
 # What the build installs, staged in a temporary DESTDIR: the desktop entry
 # and the metainfo validate, the MIME package makes .mqo files and
 # Metasequoia documents resolve to model/x-mqo and .mqoz files to
-# model/x-mqoz, --help and --version answer,
+# model/x-mqoz, each type with an icon of its own, --help and --version answer,
 # and the installed viewer tells on standard error why a document is not
 # read, that there is no display and which textures are missing, runs its
 # file chooser from the installed module, and without a terminal posts its
@@ -42,6 +42,12 @@ for f in model a.mqo B.MQO c.mqoz D.MQOZ; do
   want=model/x-mqo
   case $f in *.mqoz | *.MQOZ) want=model/x-mqoz ;; esac
   [ "$type" = "$want" ] || e2e_fail "$f resolves to '$type', not $want"
+  # The icon the desktop looks up first for the type is installed.
+  icon=$(XDG_DATA_DIRS=$mime:/usr/share gio info -a standard::icon "$E2E_TMP/files/$f" |
+    sed -n 's/^ *standard::icon: \([^,]*\).*/\1/p')
+  svg=$share/icons/hicolor/scalable/mimetypes/$icon.svg
+  python3 -c 'import sys, xml.etree.ElementTree as tree; tree.parse(sys.argv[1])' "$svg" 2>/dev/null ||
+    e2e_fail "no icon $icon for $want"
 done
 
 "$bin" --version >"$E2E_OUT" || e2e_fail "--version failed"

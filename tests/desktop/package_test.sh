@@ -31,6 +31,8 @@ dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -Eq 'preinst|postinst|prerm|postr
 dpkg-deb --contents "$deb" | awk '{ print $NF }' | sed 's|^\./||' >"$E2E_TMP/contents"
 expected="usr/bin/lumenspin usr/share/applications/lumenspin.desktop usr/share/mime/packages/lumenspin.xml
   usr/share/icons/hicolor/scalable/apps/lumenspin.svg usr/share/man/man1/lumenspin.1.gz
+  usr/share/icons/hicolor/scalable/mimetypes/model-x-mqo.svg
+  usr/share/icons/hicolor/scalable/mimetypes/model-x-mqoz.svg
   usr/share/metainfo/org.lumenspin.Lumenspin.metainfo.xml usr/share/doc/lumenspin/copyright
   usr/share/doc/lumenspin/changelog.gz
   usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/lumenspin/lumenspin-chooser.so
