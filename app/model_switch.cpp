@@ -35,6 +35,11 @@ bool IsModelName(const std::string& name) {
 // then the model shown, its folder and its path are as they were.
 bool ReadShownModel(const std::string& path, std::string& reason) {
   const std::string shown = ModelPath();
+  char absolute[kMaxPath];
+  if (!MakeAbsolutePath(path, absolute)) {
+    reason = "its path is longer than the 259 bytes a model's path may have";
+    return false;
+  }
   if (!SetModelPath(path)) {
     reason = "its folder cannot be entered";
     SetModelPath(shown);
