@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/overlays.h"
 #include "app/view_control.h"
 #include "render/display_list.h"
 #include "render/material_textures.h"
@@ -236,7 +237,10 @@ void OnDisplay() {
   if (g_asModelled) DrawTranslucentFaces(g_translucentFaces);
   glPopMatrix();
   if (blended) glDisable(GL_BLEND);
-  if (g_asModelled) DrawAxisIndicator();
+  if (g_asModelled) {
+    DrawAxisIndicator();
+    DrawOverlays();
+  }
   glutSwapBuffers();
 }
 

@@ -9,6 +9,7 @@
 #include "app/frame.h"
 #include "app/physics.h"
 #include "app/model_switch.h"
+#include "app/overlays.h"
 #include "app/screenshot.h"
 #include "app/startup.h"
 #include "model/view_projection.h"
@@ -248,11 +249,19 @@ void OnKeyboard(unsigned char key, int, int) {
     if (g_turntable) glutTimerFunc(kTimerPeriodMs, OnTurntable, ++g_turntableRun);
     return;
   }
+  if (g_asModelled && (key == 'i' || key == 'I' || key == '?')) {
+    if (ToggleOverlay(key == '?' ? Overlay::kKeys : Overlay::kInfo)) glutPostRedisplay();
+    return;
+  }
   if ((g_asModelled ? ApplyModelledKey(g_view, key) : ApplyKey(g_view, key)) == KeyResult::kQuit) std::exit(0);
   glutPostRedisplay();
 }
 
 void OnSpecialKey(int key, int, int) {
+  if (g_asModelled && key == GLUT_KEY_F1) {
+    if (ToggleOverlay(Overlay::kKeys)) glutPostRedisplay();
+    return;
+  }
   if (g_asModelled && key == GLUT_KEY_F12) {
     TakeScreenshot(ModelPath());
     return;
