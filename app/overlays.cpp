@@ -43,10 +43,12 @@ bool TextModuleReady() {
   return g_render != nullptr;
 }
 
+// The information is gathered again for every frame it is drawn in, so that
+// it follows the model shown whichever way another model came.
 std::string CurrentText(Overlay overlay) {
-  // Asked each time: the locale does not change, but it costs nothing.
-  const Language language = UserLanguage();
-  return overlay == Overlay::kInfo ? ModelInfoText(ShownModelInfo(), language) : KeyListForScreen(language);
+  static const Language language = UserLanguage();
+  static const std::string keys = KeyListForScreen(language);
+  return overlay == Overlay::kInfo ? ModelInfoText(ShownModelInfo(), language) : keys;
 }
 
 // Lays the text out into the panel's texture when it differs from what the
