@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/key_list.h"
+
 namespace {
 
 bool Is(const char* arg, const char* option) { return std::strcmp(arg, option) == 0; }
@@ -14,7 +16,8 @@ bool IsFlag(const char* arg) {
          Is(arg, "-sync");
 }
 
-constexpr const char* kUsage =
+// The usage is printed around the list of the keys as modelled.
+constexpr const char* kUsageHead =
     "Usage: lumenspin [--newer | --as-modelled] [MODEL.mqo | MODEL.mqoz] [window options]\n"
     "       lumenspin --help | --version\n"
     "\n"
@@ -33,13 +36,9 @@ constexpr const char* kUsage =
     "         reads as --newer does, and draws the model as the modeller shows\n"
     "         it: whole and centred in the window, mirrored halves added, hidden\n"
     "         objects left out, curved surfaces refined, smoothed and lit,\n"
-    "         translucent materials blended, vertex colours shown. The mouse\n"
-    "         wheel zooms, Home returns to the first view, and a small axis\n"
-    "         indicator stands in a corner. The title names the model; a and z\n"
-    "         zoom as the wheel does, the move keys a twentieth of the view;\n"
-    "         Page Down, Page Up show the folder's next, previous model, F5\n"
-    "         reads it again, F12 saves a picture of the window, space turns\n"
-    "         the model slowly.\n"
+    "         translucent materials blended, vertex colours shown. The title\n"
+    "         names the model, and a small axis indicator stands in a corner;\n"
+    "         the move keys move by a twentieth of the view.\n"
     "\n"
     "Mouse: drag with the left, middle or right button to turn the model about\n"
     "the X, Z or Y axis.\n"
@@ -47,6 +46,10 @@ constexpr const char* kUsage =
     "       s f e d       move left, right, up, down (also the arrow keys)\n"
     "       x, c          move away, nearer\n"
     "       ESC, q        quit\n"
+    "\n"
+    "As modelled, the mouse and keys:\n";
+
+constexpr const char* kUsageTail =
     "\n"
     "Textures (TGA, BMP, JPEG, PNG) are looked up in the folder \"Texture\" beside\n"
     "the model, then beside the model itself, ignoring letter case and Windows\n"
@@ -59,6 +62,8 @@ constexpr const char* kUsage =
     "and the reason go to standard error.\n";
 
 }  // namespace
+
+std::string UsageText() { return kUsageHead + KeyListForUsage(2) + kUsageTail; }
 
 std::vector<int> FindModelArguments(int argc, char** argv) {
   std::vector<int> models;
@@ -102,7 +107,7 @@ int FindModelArgument(int argc, char** argv) {
 bool PrintInformationAsked(int argc, char** argv) {
   if (argc < 2 || argv[1] == nullptr) return false;
   if (Is(argv[1], "--help")) {
-    std::fputs(kUsage, stdout);
+    std::fputs(UsageText().c_str(), stdout);
     return true;
   }
   if (Is(argv[1], "--version")) {

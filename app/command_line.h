@@ -4,6 +4,7 @@
 // -indirect, -iconic, -gldebug, -sync). Apart from "--newer", which is
 // taken out first, the arguments all go to glutInit unchanged.
 
+#include <string>
 #include <vector>
 
 // The indices in argv of the arguments that are neither such an option nor
@@ -19,6 +20,8 @@ bool TakeNewerOption(int& argc, char** argv);
 // The same for any option of the program's own ("--as-modelled").
 bool TakeOption(int& argc, char** argv, const char* option);
 
+// The usage that --help prints; the keys as modelled come from key_list.h.
+std::string UsageText();
 // A first argument "--help" or "--version": prints the usage or the version
 // on standard output and returns true; the program then ends with status 0.
 bool PrintInformationAsked(int argc, char** argv);

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "app/inspect_keys.h"
+#include "app/overlays.h"
 #include "app/startup.h"
 #include "app/view_control.h"
 #include "base/diagnostics.h"
@@ -261,7 +262,10 @@ void OnDisplay() {
   if (g_asModelled) DrawTranslucentFaces(g_translucentFaces);
   glPopMatrix();
   if (blended) glDisable(GL_BLEND);
-  if (g_asModelled) DrawAxisIndicator();
+  if (g_asModelled) {
+    DrawAxisIndicator();
+    DrawOverlays();
+  }
   glutSwapBuffers();
 }
 

@@ -101,10 +101,12 @@ bool SetModelPath(const std::string& path) {
   return chdir(FolderOf(g_modelPath).c_str()) == 0;
 }
 
-std::string ModelWindowTitle() {
+std::string ModelShownName() {
   const char* slash = std::strrchr(g_modelPath, '/');
-  return ShownText(slash ? slash + 1 : g_modelPath) + " \u2014 " + kWindowTitle;
+  return ShownText(slash ? slash + 1 : g_modelPath);
 }
+
+std::string ModelWindowTitle() { return ModelShownName() + " \u2014 " + kWindowTitle; }
 
 double AspectRatio(int width, int height) {
   if (width <= 0 || height <= 0) return 1.0;

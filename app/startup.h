@@ -29,6 +29,9 @@ void CountModelAgainstBudget(const char* path);
 // "NAME — Lumenspin": the model's file name as shown text, then the
 // program's; for the window as modelled.
 std::string ModelWindowTitle();
+// The model's file name as shown text (Shift-JIS converted, control
+// characters escaped), as the title gives it.
+std::string ModelShownName();
 // The model shown, as an absolute path.
 std::string ModelPath();
 // Makes path (absolute, or relative to the current folder) the model shown

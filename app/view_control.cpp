@@ -10,6 +10,7 @@
 #include "app/inspect_keys.h"
 #include "app/physics.h"
 #include "app/model_switch.h"
+#include "app/overlays.h"
 #include "app/screenshot.h"
 #include "app/startup.h"
 #include "model/framing.h"
@@ -327,6 +328,10 @@ void OnKeyboard(unsigned char key, int, int) {
     }
     if (key == 'w') return ToggleEdges();
     if (key == 'h') return ToggleHiddenObjects();
+    if (key == 'i' || key == 'I' || key == '?') {
+      if (ToggleOverlay(key == '?' ? Overlay::kKeys : Overlay::kInfo)) glutPostRedisplay();
+      return;
+    }
   }
   if ((g_asModelled ? ApplyModelledKey(g_view, key) : ApplyKey(g_view, key)) == KeyResult::kQuit) std::exit(0);
   glutPostRedisplay();
@@ -335,6 +340,10 @@ void OnKeyboard(unsigned char key, int, int) {
 void OnSpecialKey(int key, int, int) {
   if (g_asModelled && key == GLUT_KEY_F11) {
     glutFullScreenToggle();
+    return;
+  }
+  if (g_asModelled && key == GLUT_KEY_F1) {
+    if (ToggleOverlay(Overlay::kKeys)) glutPostRedisplay();
     return;
   }
   if (g_asModelled && key == GLUT_KEY_F12) {

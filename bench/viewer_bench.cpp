@@ -6,7 +6,8 @@
 //     process with a real GLUT window (so that peak memory is the viewer's),
 //     against a list of the same faces made of plain glBegin/glVertex3f/glEnd;
 //   - the same start-up drawing the model as modelled (framed, mirrored,
-//     smoothed) against the plain one;
+//     smoothed) against the plain one, and its redraw with both overlays
+//     shown against one without;
 //   - the texture readers against a bare fread and a bare libjpeg decode;
 //   - the thumbnailer's steps in a fresh process against the reader + the
 //     bare list + one frame of it in a headless context, its headless
@@ -43,6 +44,7 @@
 #include <jpeglib.h>
 
 #include "app/frame.h"
+#include "app/overlays.h"
 #include "thumbnailer/headless_context.h"
 #include "app/physics.h"
 #include "app/startup.h"
@@ -216,6 +218,27 @@ double TickFramesPerSecond() {
   return g_tickFrames / Since(start);
 }
 
+// As modelled, a redraw with both overlays shown against one without,
+// frames taking turns; the first shown frame, which loads the text module
+// and lays the text out, apart.
+void MeasureOverlays(int frames, Figures& r) {
+  auto start = Clock::now();
+  if (!ToggleOverlay(Overlay::kInfo) || !ToggleOverlay(Overlay::kKeys)) return;
+  TimedFrame();
+  r["am_overlay_first"] = Since(start);
+  std::vector<double> shown, hidden;
+  for (int i = 0; i < frames; ++i) {
+    shown.push_back(TimedFrame());
+    ToggleOverlay(Overlay::kInfo);
+    ToggleOverlay(Overlay::kKeys);
+    hidden.push_back(TimedFrame());
+    ToggleOverlay(Overlay::kInfo);
+    ToggleOverlay(Overlay::kKeys);
+  }
+  r["am_overlay_frame"] = Median(shown);
+  r["am_overlay_ref_frame"] = Median(hidden);
+}
+
 // Writes a child's figures and the renderer's name, then tears the run down.
 // A thumbnail child (viewer false) has no GLUT to close and leaves the
 // renderer's name to the viewer children.
@@ -297,6 +320,7 @@ int RunViewerChild(const char* document, const char* resultPath, int frames, boo
     r["am_steady_frame"] = MedianFrame(frames);
     r["am_turning_frame"] = MedianTurningFrame(frames);
     r["am_peak"] = StatusKiB("VmHWM:") / 1024.0;
+    MeasureOverlays(frames, r);
     return WriteChildFigures(resultPath, r);
   }
   const double beforeList = StatusKiB("VmRSS:") / 1024.0;
@@ -625,6 +649,14 @@ Table MakeTable(const std::vector<DocumentSpec>& docs, const TextureFigures& tex
   AddRow(t, "  steady frame (median)", docs, [&](const Figures& f) { return Ms(get(f, "am_steady_frame")); });
   AddRow(t, "  frame while the view turns (median; translucent faces ordered again)", docs,
          [&](const Figures& f) { return Ms(get(f, "am_turning_frame")); });
+  AddRow(t, "  redraw with the `i` and F1 overlays shown (median)", docs,
+         [&](const Figures& f) { return Ms(get(f, "am_overlay_frame")); });
+  AddRow(t, "  ref: the same redraw without them (median)", docs,
+         [&](const Figures& f) { return Ms(get(f, "am_overlay_ref_frame")); });
+  AddRow(t, "  ratio", docs,
+         [&](const Figures& f) { return Ratio(get(f, "am_overlay_frame"), get(f, "am_overlay_ref_frame")); });
+  AddRow(t, "  first frame with them (loads the text module, lays the text out)", docs,
+         [&](const Figures& f) { return Ms(get(f, "am_overlay_first")); });
   AddRow(t, "  peak resident memory", docs, [&](const Figures& f) { return Format("%.1f MB", get(f, "am_peak")); });
   AddRow(t, "  ratio to the plain peak (target ≤ 1.25×)", docs,
          [&](const Figures& f) { return Ratio(get(f, "am_peak"), get(f, "peak")); });

@@ -11,6 +11,7 @@
 bool g_asModelled = false;
 Framing g_modelFraming;
 TranslucentFaces g_translucentFaces;
+DrawnSize g_drawnSize;
 
 namespace {
 
@@ -39,7 +40,7 @@ void BuildDisplayList() {
   glNewList(1, GL_COMPILE);
   try {
     if (g_asModelled) {
-      DrawModelAsModelled(g_objects, g_objectCount, g_modelFraming, g_translucentFaces);
+      DrawModelAsModelled(g_objects, g_objectCount, g_modelFraming, g_translucentFaces, &g_drawnSize);
     } else {
       FaceMaterial material(g_materialCount);
       for (int i = 0; i < g_objectCount; ++i) DrawObject(g_objects[i], material);
@@ -88,5 +89,6 @@ void ReleaseModelDrawing() {
   ReleaseEdgeList();
   glDeleteLists(1, 1);
   g_translucentFaces = TranslucentFaces();
+  g_drawnSize = DrawnSize();
   ReleaseMaterialTextures();
 }

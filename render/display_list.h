@@ -16,6 +16,9 @@ extern Framing g_modelFraming;
 // As modelled, the faces of translucent materials are not in the list: they
 // are kept here, to be drawn after it, ordered for each frame's view.
 extern TranslucentFaces g_translucentFaces;
+// As modelled, the faces and vertices that went into the list and the
+// translucent faces (drawn_faces.h counts them); empty otherwise.
+extern DrawnSize g_drawnSize;
 
 // Memory that runs out while it is compiled (the model's preparation)
 // leaves the list closed and throws std::bad_alloc on.

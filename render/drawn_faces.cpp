@@ -201,15 +201,21 @@ void DrawTranslucentTriangles(const TranslucentFaces& translucent, FaceMaterial&
 }  // namespace
 
 void DrawModelAsModelled(const ObjectMQO* objects, int objectCount, const Framing& framing,
-                         TranslucentFaces& translucent) {
+                         TranslucentFaces& translucent, DrawnSize* drawn) {
   translucent = TranslucentFaces();
+  if (drawn) *drawn = DrawnSize();
   FaceMaterial material(g_materialCount, true);
   BeginFaces();
   // Each object is prepared, drawn and let go, so that only one object's
   // normals live at a time.
   for (int i = 0; i < objectCount; ++i) {
     if (!IsDrawnObject(objects[i])) continue;
-    DrawObject(PrepareDrawnObject(objects[i]), framing, material, g_materialCount, translucent);
+    const DrawnObject prepared = PrepareDrawnObject(objects[i]);
+    if (drawn) {
+      drawn->faces += prepared.geometry.faces.size();
+      drawn->vertices += prepared.geometry.vertices.size();
+    }
+    DrawObject(prepared, framing, material, g_materialCount, translucent);
   }
   EndFaces(material);
 }

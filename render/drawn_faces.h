@@ -9,6 +9,7 @@
 
 #include <vector>
 
+#include "model/drawn_model.h"
 #include "model/framing.h"
 #include "mqo/object.h"
 
@@ -37,9 +38,10 @@ struct TranslucentFaces {
 // scene by the framing, and puts their translucent faces into `translucent`
 // (emptied first). Needs a current context and the textures made; may be
 // compiled into a list. Leaves texturing, the alpha test and two-sided
-// lighting off.
+// lighting off. With `drawn`, the faces and vertices of the objects as
+// prepared (mirrored, refined) are counted into it, emptied first.
 void DrawModelAsModelled(const ObjectMQO* objects, int objectCount, const Framing& framing,
-                         TranslucentFaces& translucent);
+                         TranslucentFaces& translucent, DrawnSize* drawn = nullptr);
 
 // Draws the edges of the faces that DrawModelAsModelled draws (lines are
 // drawn by it already), unlit in one dark colour, for a wireframe over the

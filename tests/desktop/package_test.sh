@@ -22,9 +22,10 @@ esac
 
 dpkg-deb -f "$deb" Depends | grep -q 'libglut' || e2e_fail "no dependency on GLUT: $(dpkg-deb -f "$deb" Depends)"
 dpkg-deb -f "$deb" Depends | grep -Eq 'libqt|libkf5' && e2e_fail "the viewer's package needs Qt or KDE: $(dpkg-deb -f "$deb" Depends)"
-# The chooser's and the notices' libraries are the modules' alone, and
-# libzip is opened with dlopen: all are still dependencies of the package.
-for library in libgtk-3 libglib2.0 libzip4; do
+# The chooser's, the notices' and the overlays' text libraries are the
+# modules' alone, and libzip is opened with dlopen: all are still
+# dependencies of the package.
+for library in libgtk-3 libglib2.0 libpangocairo libzip4; do
   dpkg-deb -f "$deb" Depends | grep -q "$library" || e2e_fail "no dependency on $library: $(dpkg-deb -f "$deb" Depends)"
 done
 dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -Eq 'preinst|postinst|prerm|postrm' && e2e_fail "maintainer scripts found"
@@ -36,7 +37,8 @@ expected="usr/bin/lumenspin usr/share/applications/lumenspin.desktop usr/share/m
   usr/share/metainfo/org.lumenspin.Lumenspin.metainfo.xml usr/share/doc/lumenspin/copyright
   usr/share/doc/lumenspin/changelog.gz
   usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/lumenspin/lumenspin-chooser.so
-  usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/lumenspin/lumenspin-notice.so"
+  usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/lumenspin/lumenspin-notice.so
+  usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/lumenspin/lumenspin-text.so"
 [ "$thumbnailer" = yes ] &&
   expected="$expected usr/bin/lumenspin-thumbnailer usr/share/man/man1/lumenspin-thumbnailer.1.gz"
 for path in $expected; do
