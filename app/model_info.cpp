@@ -1,5 +1,7 @@
 #include "app/model_info.h"
 
+#include "app/inspect_keys.h"
+
 #include <cstring>
 #include <set>
 
@@ -25,10 +27,10 @@ std::string ModelInfoText(const ModelInfo& info, Language language) {
   const std::string vertices = Grouped(info.vertices), fileVertices = Grouped(info.fileVertices);
   const std::string found = Grouped(info.texturesFound), missing = Grouped(info.texturesMissing);
   if (language == Language::kJapanese)
-    return info.name + "\nオブジェクト\t" + objects + "（非表示 " + hidden + "）" + "\n面\t" + faces + "（ファイル上 " +
+    return info.name + "\nオブジェクト\t" + objects + "（非表示 " + hidden + (info.hiddenShown ? "・表示中）" : "）") + "\n面\t" + faces + "（ファイル上 " +
            fileFaces + "）" + "\n頂点\t" + vertices + "（ファイル上 " + fileVertices + "）" + "\n材質\t" +
            Grouped(info.materials) + "\nテクスチャ\t" + found + " 読込, " + missing + " なし";
-  return info.name + "\nObjects\t" + objects + " (" + hidden + " hidden)" + "\nFaces\t" + faces + " drawn (" +
+  return info.name + "\nObjects\t" + objects + " (" + hidden + (info.hiddenShown ? " hidden, shown)" : " hidden)") + "\nFaces\t" + faces + " drawn (" +
          fileFaces + " in the file)" + "\nVertices\t" + vertices + " drawn (" + fileVertices + " in the file)" +
          "\nMaterials\t" + Grouped(info.materials) + "\nTextures\t" + found + " found, " + missing + " missing";
 }
@@ -37,11 +39,14 @@ ModelInfo ShownModelInfo() {
   ModelInfo info;
   info.name = ModelShownName();
   info.objects = g_objectCount;
+  // Objects that h shows are still those the document hides.
+  info.hiddenShown = g_hiddenObjectsShown;
   for (int i = 0; i < g_objectCount; ++i) {
     if (!IsDrawnObject(g_objects[i])) ++info.hiddenObjects;
     info.fileFaces += g_objects[i].numFaces;
     info.fileVertices += g_objects[i].numVertices;
   }
+  if (g_hiddenObjectsShown) info.hiddenObjects = HiddenObjectsOfDocument();
   info.faces = g_drawnSize.faces;
   info.vertices = g_drawnSize.vertices;
   info.materials = g_materialCount;

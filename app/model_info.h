@@ -8,7 +8,8 @@
 struct ModelInfo {
   std::string name;           // the file's name as shown text, as in the title
   int objects = 0;            // the document's objects the viewer keeps
-  int hiddenObjects = 0;      // of them, those not drawn ("visible 0")
+  int hiddenObjects = 0;      // of them, those the document hides ("visible 0")
+  bool hiddenShown = false;   // whether h shows them
   long long faces = 0;        // drawn: mirrored halves, joining faces and refined
   long long vertices = 0;     //   surfaces included; lines of two corners are faces
   long long fileFaces = 0;    // as the document lists them, in all objects

@@ -198,6 +198,12 @@ int SetHiddenObjectsShown(bool shown) {
   return count;
 }
 
+int HiddenObjectsOfDocument() {
+  int count = 0;
+  for (int i = 0; i < g_objectCount; ++i) count += g_hiddenByDocument[i];
+  return count;
+}
+
 bool ShowHiddenObjectsWhenAllHidden(const char* path) {
   int hidden = 0;
   for (int i = 0; i < g_objectCount; ++i) {

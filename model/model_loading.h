@@ -57,6 +57,7 @@ bool ShowHiddenObjectsWhenAllHidden(const char* path);
 // shown false hides them again. Returns how many objects the document hides
 // (not counting those shown because all were).
 int SetHiddenObjectsShown(bool shown);
+int HiddenObjectsOfDocument();  // the count SetHiddenObjectsShown returns
 
 // What the objects drawn as modelled, with their mirrored halves and
 // joining faces (at most as drawn_model.h counts them), take of the budget,
