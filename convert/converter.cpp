@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "convert/gltf_scene.h"
+#include "base/diagnostics.h"
 #include "image/texture_dispatch.h"
 #include "image/texture_tree.h"
 #include "model/model_loading.h"
@@ -48,7 +49,9 @@ ConvertStatus Convert(const std::string& input, const std::string& output, GltfF
     return kInputUnreadable;
   }
   GltfScene scene;
-  if (!BuildGltfScene(scene, reason)) return kDocumentRefused;
+  // A document of empty objects is written all the same, as an empty
+  // scene: that is what it holds.
+  if (!BuildGltfScene(scene, std::filesystem::path(input).filename().string())) Diagnose(input.c_str(), "the document has no face to draw: the glTF scene is empty");
   for (const std::string& name : GltfFileNames(scene, output, format))
     if (SameFile(input, name)) {
       reason = "the output would overwrite the model itself: " + name;

@@ -12,7 +12,7 @@ enum ConvertStatus {
   kConverted = 0,
   kInputUnreadable = 1,   // cannot be opened, is not a regular file, or is a damaged archive
   kUsage = 2,             // the command line (main.cpp)
-  kDocumentRefused = 3,   // the reader refused it, or it has nothing to draw
+  kDocumentRefused = 3,   // the reader refused it
   kOverBudget = 4,        // more than the memory a model may have here
   kCannotWrite = 5,       // the output cannot be written, or is the input itself
 };

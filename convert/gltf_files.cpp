@@ -46,8 +46,8 @@ mode_t NewFileMode() {
   return 0666 & ~mask;
 }
 
-// A temporary folder in the output's folder; removed with what it holds
-// unless Keep was called.
+// A temporary folder in the output's folder, removed with what is left in
+// it however the writing ends.
 struct TemporaryFolder {
   std::string path;
   ~TemporaryFolder() {
@@ -64,6 +64,7 @@ bool WriteBinary(GltfScene& scene, const std::string& output, std::string& reaso
     model.images[i].bufferView = AddBufferView(model, bytes.data(), bytes.size(), 0);
     std::vector<unsigned char>().swap(bytes);
   }
+  if (model.buffers[0].data.empty()) model.buffers.clear();  // glTF has no buffer of no bytes
   std::string temporary = Folder(output) + "/." + BaseName(output) + ".XXXXXX";
   const int fd = mkstemp(temporary.data());
   if (fd < 0) {
@@ -109,7 +110,10 @@ bool WriteText(GltfScene& scene, const std::string& output, std::string& reason)
   tinygltf::Model& model = scene.model;
   const std::vector<std::string> names = GltfFileNames(scene, output, GltfFormat::kText);
   const std::string stem = Stem(output);
-  model.buffers[0].uri = stem + ".bin";
+  if (model.buffers[0].data.empty())
+    model.buffers.clear();  // glTF has no buffer of no bytes
+  else
+    model.buffers[0].uri = stem + ".bin";
   for (size_t i = 0; i < scene.pictures.size(); ++i) model.images[i].uri = BaseName(names[i + 2]);
 
   TemporaryFolder temporary;
@@ -126,8 +130,8 @@ bool WriteText(GltfScene& scene, const std::string& output, std::string& reason)
   // JSON's syntax tell whether they were whole.
   bool written = writer.WriteGltfSceneToFile(&model, gltf, false, false, true, false);
   std::error_code error;
-  written = written && std::filesystem::file_size(folder + "/" + model.buffers[0].uri, error) ==
-                           model.buffers[0].data.size() && !error;
+  for (const tinygltf::Buffer& buffer : model.buffers)
+    written = written && std::filesystem::file_size(folder + "/" + buffer.uri, error) == buffer.data.size() && !error;
   std::ifstream check(gltf);
   written = written && check && nlohmann::json::accept(check);
   if (!written) {
@@ -138,10 +142,12 @@ bool WriteText(GltfScene& scene, const std::string& output, std::string& reason)
   // that is not there yet.
   std::vector<std::string> from;
   for (size_t i = 0; i < scene.pictures.size(); ++i) from.push_back(folder + "/" + model.images[i].uri);
-  from.push_back(folder + "/" + model.buffers[0].uri);
-  from.push_back(gltf);
   std::vector<std::string> to(names.begin() + 2, names.end());
-  to.push_back(names[1]);
+  if (!model.buffers.empty()) {
+    from.push_back(folder + "/" + model.buffers[0].uri);
+    to.push_back(names[1]);
+  }
+  from.push_back(gltf);
   to.push_back(names[0]);
   for (size_t i = 0; i < from.size(); ++i) {
     if (chmod(from[i].c_str(), NewFileMode()) != 0 || std::rename(from[i].c_str(), to[i].c_str()) != 0) {

@@ -27,19 +27,17 @@ int AddBufferView(tinygltf::Model& model, const void* data, std::size_t bytes, i
   return static_cast<int>(model.bufferViews.size()) - 1;
 }
 
-bool BuildGltfScene(GltfScene& scene, std::string& reason) {
+bool BuildGltfScene(GltfScene& scene, const std::string& name) {
   tinygltf::Model& model = scene.model;
   model.asset.version = "2.0";
   model.asset.generator = "lumenspin-convert";
   model.buffers.resize(1);
   std::vector<MaterialUse> uses = AddDocumentMaterials(scene);
-  if (AddObjectMeshes(scene, uses) == 0) {
-    reason = "the document has no face to draw";
-    return false;
-  }
+  const bool drawn = AddObjectMeshes(scene, uses) > 0;
   tinygltf::Scene root;
+  root.name = name;  // also keeps a scene of no node from being written as null
   for (size_t i = 0; i < model.nodes.size(); ++i) root.nodes.push_back(static_cast<int>(i));
   model.scenes.push_back(root);
   model.defaultScene = 0;
-  return true;
+  return drawn;
 }

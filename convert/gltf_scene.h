@@ -27,8 +27,9 @@ struct GltfScene {
 // Builds the scene of the drawn objects of the tables: one node and mesh per
 // object with something to draw, named as in the document. Textures are read
 // as the viewer reads them (relative to the current directory, the model's
-// folder). False, with the reason, when no face or line is left to write.
-bool BuildGltfScene(GltfScene& scene, std::string& reason);
+// folder). The scene bears the name given (not empty). False when no face
+// or line is drawn: the scene is then empty.
+bool BuildGltfScene(GltfScene& scene, const std::string& name);
 
 // What the meshes need of the glTF materials: for each material slot of the
 // tables, and last for faces without material, the glTF material of its
