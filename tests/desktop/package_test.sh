@@ -32,7 +32,7 @@ dpkg-deb --contents "$deb" | awk '{ print $NF }' | sed 's|^\./||' >"$E2E_TMP/con
 expected="usr/bin/lumenspin usr/share/applications/lumenspin.desktop usr/share/mime/packages/lumenspin.xml
   usr/share/icons/hicolor/scalable/apps/lumenspin.svg usr/share/man/man1/lumenspin.1.gz
   usr/share/metainfo/org.lumenspin.Lumenspin.metainfo.xml usr/share/doc/lumenspin/copyright
-  usr/share/doc/lumenspin/changelog.gz
+  usr/share/doc/lumenspin/changelog.gz usr/bin/lumenspin-convert usr/share/man/man1/lumenspin-convert.1.gz
   usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/lumenspin/lumenspin-chooser.so
   usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/lumenspin/lumenspin-notice.so"
 [ "$thumbnailer" = yes ] &&
@@ -73,6 +73,8 @@ for page in "$root"/usr/share/man/man1/*.1.gz; do
   [ -s "$E2E_TMP/mandoc.log" ] && e2e_fail "mandoc on $(basename "$page"): $(cat "$E2E_TMP/mandoc.log")"
 done
 "$root/usr/bin/lumenspin" --version >/dev/null || e2e_fail "the packaged viewer does not run"
+ASAN_OPTIONS=detect_leaks=0 "$root/usr/bin/lumenspin-convert" "$samples/sample.mqo" "$E2E_TMP/sample.glb" 2>"$E2E_ERR" &&
+  [ "$(head -c 4 "$E2E_TMP/sample.glb")" = glTF ] || e2e_fail "the packaged converter failed"
 if [ "$thumbnailer" = yes ]; then
   # The packaged binary is stripped, so leaks inside the graphics driver can no
   # longer be told from ours; the unstripped build's own test checks for leaks.
