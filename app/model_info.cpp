@@ -1,10 +1,9 @@
 #include "app/model_info.h"
 
-#include "app/inspect_keys.h"
-
 #include <cstring>
 #include <set>
 
+#include "app/inspect_keys.h"
 #include "app/startup.h"
 #include "model/drawn_model.h"
 #include "model/model_loading.h"

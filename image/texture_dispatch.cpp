@@ -17,6 +17,7 @@
 #include "image/texture_tree.h"
 #include "image/tga_manager.h"
 #include "base/diagnostics.h"
+#include "base/regular_file.h"
 #include "base/shown_text.h"
 
 namespace {
@@ -151,6 +152,18 @@ int LoadImage(const char* name, std::unique_ptr<CImageManager>& image, int& load
   return 0;
 }
 
+// The rest of the stream, when at most maxBytes long.
+bool ReadWhole(FILE* fp, std::size_t maxBytes, std::vector<unsigned char>& bytes) {
+  bytes.clear();
+  unsigned char block[1 << 16];
+  while (true) {
+    const std::size_t got = std::fread(block, 1, sizeof block, fp);
+    if (bytes.size() + got > maxBytes) return false;
+    bytes.insert(bytes.end(), block, block + got);
+    if (got < sizeof block) return !std::ferror(fp);
+  }
+}
+
 }  // namespace
 
 void SetNewerTextureFormats(bool on) { g_newerTextureFormats.store(on, std::memory_order_relaxed); }
@@ -180,4 +193,25 @@ int LoadTexture(const MaterialMQO& material, MaterialImages& images) {
 
 int LoadAlphaPlane(const MaterialMQO& material, MaterialImages& images) {
   return LoadImage(material.alphaPlaneName, images.alphaImage, images.alphaLoaded, nullptr);
+}
+
+std::vector<unsigned char> ReadTextureBytes(const char* name, std::size_t maxBytes) {
+  std::vector<unsigned char> bytes;
+  if (name[0] == '\0') return bytes;
+  const std::string entry = FindPackedTexture(name);
+  if (!entry.empty()) {
+    std::string why;
+    if (FILE* fp = OpenPackedTexture(entry, why)) {
+      const bool whole = ReadWhole(fp, maxBytes, bytes);
+      if (FinishPackedTexture(fp, why) && whole) return bytes;
+    }
+    bytes.clear();
+  }
+  std::string found = FindTextureFile(name);
+  if (found.empty()) found = FindTextureInTree(name);
+  FILE* fp = found.empty() ? nullptr : OpenRegularFile(found.c_str());
+  if (!fp) return bytes;
+  if (!ReadWhole(fp, maxBytes, bytes)) bytes.clear();
+  std::fclose(fp);
+  return bytes;
 }

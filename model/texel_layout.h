@@ -8,6 +8,7 @@
 // Faces send their texture coordinates swapped (s = v, t = u), so u runs
 // across the picture from its left edge and v down from its top edge.
 
+#include <cstddef>
 #include <vector>
 
 #include "base/huge_pages.h"
@@ -40,5 +41,10 @@ bool WantsAlphaTest(const MaterialMQO& material, const MaterialImages& images);
 // reads as 255. An empty picture gives an empty block.
 TexelBlock BuildTexels(const CImageManager& texture, const CImageManager* alpha);
 
+// The same samples in the picture's own order, not transposed: width *
+// height * 4 bytes, RGBA, the top row first. For writing the picture out.
+std::vector<unsigned char> BuildPicture(const CImageManager& texture, const CImageManager* alpha);
+
 // Whether some texel's alpha lies strictly between 0 and 255.
 bool HasSoftAlpha(const TexelBlock& texels);
+bool HasSoftAlpha(const unsigned char* rgba, std::size_t bytes);

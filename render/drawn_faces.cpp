@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/drawn_model.h"
+#include "model/material_kind.h"
 #include "render/face_material.h"
 #include "model/model_loading.h"
 
@@ -17,9 +18,8 @@ namespace {
 // arithmetic would turn them into infinities, so such faces are left out.
 constexpr double kFarthest = 1e30;
 
-// The colour of a line without material: the light grey that faces without
-// material have where a light meets them.
-constexpr float kPlainLine[4] = {0.7f, 0.7f, 0.7f, 1.0f};
+// The colour of a line without material.
+constexpr float kPlainLine[4] = {kNoMaterialGrey, kNoMaterialGrey, kNoMaterialGrey, 1.0f};
 // The edges drawn over the shaded faces: dark, to show on any material.
 constexpr float kEdgeColour[4] = {0.05f, 0.05f, 0.05f, 1.0f};
 
@@ -33,17 +33,6 @@ bool SceneCorners(const ObjectMQO& g, const FaceMQO& face, int corners, const Fr
     for (double c : out[k]) inRange = inRange && std::abs(c) < kFarthest;
   }
   return inRange;
-}
-
-// A corner's vertex colour: COL packs red in the low byte, then green, blue
-// and alpha, scaled by the material's diffuse factor and alpha. A face
-// without COL reads as 0, which the modeller shows white.
-void VertexColour(const FaceMQO& face, int k, float diffuse, float alpha, float out[4]) {
-  const unsigned c = face.vertexColor[k] == 0 ? 0xFFFFFFFFu : static_cast<unsigned>(face.vertexColor[k]);
-  out[0] = (c & 0xFF) / 255.0f * diffuse;
-  out[1] = (c >> 8 & 0xFF) / 255.0f * diffuse;
-  out[2] = (c >> 16 & 0xFF) / 255.0f * diffuse;
-  out[3] = (c >> 24 & 0xFF) / 255.0f * alpha;
 }
 
 // Faces of two corners are lines, drawn unlit in their material's colour

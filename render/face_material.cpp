@@ -1,6 +1,7 @@
 #include "render/face_material.h"
 
 #include "render/material_textures.h"
+#include "model/material_kind.h"
 #include "model/model_loading.h"
 #include "model/texel_layout.h"
 
@@ -31,7 +32,7 @@ void SetPlain(GLenum parameter, float value) {
 // A face without material as modelled: a light grey, brightest (near white)
 // where all three lights meet it.
 constexpr float kGreyAmbient = 0.45f;
-constexpr float kGreyDiffuse = 0.7f;
+constexpr float kGreyDiffuse = kNoMaterialGrey;
 constexpr float kGreySpecular = 0.1f;
 
 void SetGrey(GLenum parameter, float value) {
@@ -46,7 +47,8 @@ FaceMaterial::FaceMaterial(int materialCount, bool asModelled, bool coverage)
   // As modelled, alpha between 0 and 255 blends; only a hard cut-out (0 or
   // 255 alone) keeps the test, so that foliage keeps its depth.
   for (int i = 0; i < materialCount; ++i)
-    cut_[i] = WantsAlphaTest(g_materials[i], g_materialImages[i]) && !(asModelled && g_materialImages[i].softAlpha);
+    cut_[i] = asModelled ? IsCutOut(g_materials[i], g_materialImages[i])
+                         : WantsAlphaTest(g_materials[i], g_materialImages[i]);
 }
 
 void FaceMaterial::UseTexture(GLuint name) {
@@ -80,15 +82,15 @@ void FaceMaterial::UseAlphaTest(bool wanted, float reference) {
 
 bool FaceMaterial::Translucent(int material) const {
   return asModelled_ && material >= 0 && material < materialCount_ &&
-         (g_materials[material].color[3] < 1.0f || g_materialImages[material].softAlpha);
+         IsTranslucent(g_materials[material], g_materialImages[material]);
 }
 
 bool FaceMaterial::VertexColours(int material) const {
-  return asModelled_ && material >= 0 && material < materialCount_ && g_materials[material].vertexColors == 1;
+  return asModelled_ && material >= 0 && material < materialCount_ && TakesVertexColours(g_materials[material]);
 }
 
 bool FaceMaterial::Constant(int material) const {
-  return asModelled_ && material >= 0 && material < materialCount_ && g_materials[material].shader == 1;
+  return asModelled_ && material >= 0 && material < materialCount_ && IsConstant(g_materials[material]);
 }
 
 void FaceMaterial::UseVertexColours(GLenum target) {
@@ -150,7 +152,7 @@ bool FaceMaterial::Apply(int material) {
   // moves with it.
   const bool cut = cut_[material];
   const bool translucent = Translucent(material);
-  UseAlphaTest(cut, translucent ? 0.5f * m.color[3] : 0.5f);
+  UseAlphaTest(cut, translucent ? kCutOutAlpha * m.color[3] : kCutOutAlpha);
   SetColour(GL_AMBIENT, m.color, m.ambient);
   if (cut && !translucent)
     SetColour(GL_DIFFUSE, m.color, m.diffuse, 1.0f);

@@ -35,7 +35,7 @@ expected="usr/bin/lumenspin usr/share/applications/lumenspin.desktop usr/share/m
   usr/share/icons/hicolor/scalable/mimetypes/model-x-mqo.svg
   usr/share/icons/hicolor/scalable/mimetypes/model-x-mqoz.svg
   usr/share/metainfo/org.lumenspin.Lumenspin.metainfo.xml usr/share/doc/lumenspin/copyright
-  usr/share/doc/lumenspin/changelog.gz
+  usr/share/doc/lumenspin/changelog.gz usr/bin/lumenspin-convert usr/share/man/man1/lumenspin-convert.1.gz
   usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/lumenspin/lumenspin-chooser.so
   usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/lumenspin/lumenspin-notice.so
   usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/lumenspin/lumenspin-text.so"
@@ -77,6 +77,8 @@ for page in "$root"/usr/share/man/man1/*.1.gz; do
   [ -s "$E2E_TMP/mandoc.log" ] && e2e_fail "mandoc on $(basename "$page"): $(cat "$E2E_TMP/mandoc.log")"
 done
 "$root/usr/bin/lumenspin" --version >/dev/null || e2e_fail "the packaged viewer does not run"
+ASAN_OPTIONS=detect_leaks=0 "$root/usr/bin/lumenspin-convert" "$samples/sample.mqo" "$E2E_TMP/sample.glb" 2>"$E2E_ERR" &&
+  [ "$(head -c 4 "$E2E_TMP/sample.glb")" = glTF ] || e2e_fail "the packaged converter failed"
 if [ "$thumbnailer" = yes ]; then
   # The packaged binary is stripped, so leaks inside the graphics driver can no
   # longer be told from ours; the unstripped build's own test checks for leaks.
