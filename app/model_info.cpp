@@ -26,12 +26,14 @@ std::string ModelInfoText(const ModelInfo& info, Language language) {
   const std::string vertices = Grouped(info.vertices), fileVertices = Grouped(info.fileVertices);
   const std::string found = Grouped(info.texturesFound), missing = Grouped(info.texturesMissing);
   if (language == Language::kJapanese)
-    return info.name + "\nオブジェクト\t" + objects + "（非表示 " + hidden + (info.hiddenShown ? "・表示中）" : "）") + "\n面\t" + faces + "（ファイル上 " +
-           fileFaces + "）" + "\n頂点\t" + vertices + "（ファイル上 " + fileVertices + "）" + "\n材質\t" +
-           Grouped(info.materials) + "\nテクスチャ\t" + found + " 読込, " + missing + " なし";
-  return info.name + "\nObjects\t" + objects + " (" + hidden + (info.hiddenShown ? " hidden, shown)" : " hidden)") + "\nFaces\t" + faces + " drawn (" +
-         fileFaces + " in the file)" + "\nVertices\t" + vertices + " drawn (" + fileVertices + " in the file)" +
-         "\nMaterials\t" + Grouped(info.materials) + "\nTextures\t" + found + " found, " + missing + " missing";
+    return info.name + "\nオブジェクト\t" + objects + "（非表示 " + hidden + (info.hiddenShown ? "・表示中）" : "）") +
+           "\n面\t" + faces + "（ファイル上 " + fileFaces + "）" + "\n頂点\t" + vertices + "（ファイル上 " +
+           fileVertices + "）" + "\n材質\t" + Grouped(info.materials) + "\nテクスチャ\t" + found + " 読込, " + missing +
+           " なし";
+  return info.name + "\nObjects\t" + objects + " (" + hidden + (info.hiddenShown ? " hidden, shown)" : " hidden)") +
+         "\nFaces\t" + faces + " drawn (" + fileFaces + " in the file)" + "\nVertices\t" + vertices + " drawn (" +
+         fileVertices + " in the file)" + "\nMaterials\t" + Grouped(info.materials) + "\nTextures\t" + found +
+         " found, " + missing + " missing";
 }
 
 ModelInfo ShownModelInfo() {
@@ -39,7 +41,7 @@ ModelInfo ShownModelInfo() {
   info.name = ModelShownName();
   info.objects = g_objectCount;
   // Objects that h shows are still those the document hides.
-  info.hiddenShown = g_hiddenObjectsShown;
+  info.hiddenShown = g_hiddenObjectsShown && HiddenObjectsOfDocument() > 0;
   for (int i = 0; i < g_objectCount; ++i) {
     if (!IsDrawnObject(g_objects[i])) ++info.hiddenObjects;
     info.fileFaces += g_objects[i].numFaces;

@@ -137,8 +137,12 @@ mkdir -p "$browse"
 cp "$model" "$browse/a.mqo"
 cp "$model" "$browse/b.MQO"
 printf 'not a model\n' >"$browse/c.mqo"
+export HOME=$E2E_TMP/browse-home XDG_CONFIG_HOME=$E2E_TMP/browse-home/.config
+mkdir -p "$HOME"
 e2e_start "$bin" --as-modelled "$browse/a.mqo"
 win=$(e2e_wait_window Lumenspin) || e2e_fail "no window to browse in"
+export HOME=$saved_home
+unset XDG_CONFIG_HOME
 title() { xprop -id "$win" _NET_WM_NAME | sed 's/.* = "\(.*\)"$/\1/'; }
 shows() { [ "$(title)" = "$1 — Lumenspin" ]; }
 e2e_focus "$win"
@@ -179,6 +183,13 @@ for keys in w 3 ctrl+3; do
   e2e_retry 20 changed_from "$E2E_TMP/before-key.png" || e2e_fail "$keys did not change the picture"
 done
 kill -0 "$E2E_PID" || e2e_fail "Ctrl+3 ended the viewer"
+# The same run saves its picture and shows what the model holds.
+xdotool key F12
+saved() { ls "$E2E_TMP/browse-home" | grep -q '^a-[0-9]\{8\}-[0-9]\{6\}\.png$'; }
+e2e_retry 20 saved || e2e_fail "F12 saved no picture of a.mqo: $(ls "$E2E_TMP/browse-home")"
+e2e_screenshot "$win" "$E2E_TMP/before-key.png"
+xdotool key i
+e2e_retry 20 changed_from "$E2E_TMP/before-key.png" || e2e_fail "i showed nothing"
 xdotool key q
 e2e_wait_exit
 [ "$E2E_STATUS" -eq 0 ] || e2e_fail "q after browsing ended the program with status $E2E_STATUS"
