@@ -6,10 +6,7 @@
 
 #include "app/command_line.h"
 #include "app/desktop_session.h"
-#include "app/file_drop.h"
 #include "app/frame.h"
-#include "app/model_switch.h"
-#include "app/model_watch.h"
 #include "app/physics.h"
 #include "app/startup.h"
 #include "app/view_control.h"
@@ -50,11 +47,7 @@ int main(int argc, char** argv) {
   glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
   glutCreateWindow(kWindowTitle);
   SetWindowIdentity();
-  if (g_asModelled) {
-    SetWindowTitle(ModelWindowTitle());
-    WatchShownModel();
-    StartTakingDrops(ShowDroppedModel);
-  }
+  if (g_asModelled) SetWindowTitle(ModelWindowTitle());
   glutDisplayFunc(OnFirstDisplay);
   glutReshapeFunc(OnReshape);
   glutMouseFunc(OnMouse);

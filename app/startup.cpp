@@ -16,6 +16,9 @@
 
 #include "app/console_text.h"
 #include "app/desktop_session.h"
+#include "app/file_drop.h"
+#include "app/model_switch.h"
+#include "app/model_watch.h"
 #include "app/file_chooser.h"
 #include "app/frame.h"
 #include "app/physics.h"
@@ -232,6 +235,12 @@ void OnFirstDisplay() {
   OnDisplay();
   glutDisplayFunc(OnDisplay);
   PostDiagnosticsAside();
+  // The file watched and the drops taken need a connection and a watch of
+  // their own, which the first frame does not wait for.
+  if (g_asModelled) {
+    WatchShownModel();
+    StartTakingDrops(ShowDroppedModel);
+  }
 }
 
 void OnReshape(int width, int height) {
