@@ -1,7 +1,5 @@
 // lumenspin-convert [-f glb|gltf] INPUT OUTPUT: a model as glTF 2.0, as the
 // viewer draws it with --as-modelled.
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -9,6 +7,7 @@
 #include <new>
 #include <string>
 
+#include "base/quiet_streams.h"
 #include "convert/converter.h"
 
 namespace {
@@ -29,17 +28,6 @@ int Usage(FILE* out, int status) {
 bool EndsWith(const char* text, const char* suffix) {
   const size_t length = std::strlen(text), suffixLength = std::strlen(suffix);
   return length >= suffixLength && std::strcmp(text + length - suffixLength, suffix) == 0;
-}
-
-// The reader and the image readers print fixed messages on standard output,
-// and nothing may wait for input: both go to /dev/null. The reasons, on
-// standard error, stay.
-void QuietStandardStreams() {
-  const int null = open("/dev/null", O_RDWR | O_CLOEXEC);
-  if (null < 0) return;
-  dup2(null, STDIN_FILENO);
-  dup2(null, STDOUT_FILENO);
-  if (null > STDERR_FILENO) close(null);
 }
 
 }  // namespace

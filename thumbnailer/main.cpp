@@ -1,7 +1,5 @@
 // lumenspin-thumbnailer [-s SIZE] INPUT OUTPUT: a model as a PNG thumbnail,
 // for file managers (the freedesktop thumbnailer convention).
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +7,7 @@
 #include <new>
 #include <string>
 
+#include "base/quiet_streams.h"
 #include "thumbnailer/resource_limits.h"
 #include "thumbnailer/thumbnailer.h"
 
@@ -32,16 +31,6 @@ bool ParseSize(const char* text, int& size) {
   if (errno != 0 || end == text || *end != '\0' || value < 1 || value > kMaxThumbnailSize) return false;
   size = static_cast<int>(value);
   return true;
-}
-
-// The reader and the image readers print fixed messages on standard output,
-// and nothing may wait for input: both go to /dev/null.
-void QuietStandardStreams() {
-  const int null = open("/dev/null", O_RDWR | O_CLOEXEC);
-  if (null < 0) return;
-  dup2(null, STDIN_FILENO);
-  dup2(null, STDOUT_FILENO);
-  if (null > STDERR_FILENO) close(null);
 }
 
 }  // namespace
