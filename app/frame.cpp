@@ -6,7 +6,7 @@
 #include <cmath>
 #include <new>
 
-#include "app/inspect_keys.h"
+#include "app/edges_and_hidden.h"
 #include "app/overlays.h"
 #include "app/startup.h"
 #include "app/view_control.h"

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <set>
 
-#include "app/inspect_keys.h"
+#include "app/edges_and_hidden.h"
 #include "app/startup.h"
 #include "model/drawn_model.h"
 #include "model/model_loading.h"

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "app/desktop_session.h"
+#include "app/edges_and_hidden.h"
 #include "app/file_chooser.h"
-#include "app/inspect_keys.h"
 #include "app/model_watch.h"
 #include "app/startup.h"
 #include "app/uri_list.h"

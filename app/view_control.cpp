@@ -6,11 +6,11 @@
 #include <cstdlib>
 #include <numbers>
 
+#include "app/edges_and_hidden.h"
 #include "app/frame.h"
-#include "app/inspect_keys.h"
-#include "app/physics.h"
 #include "app/model_switch.h"
 #include "app/overlays.h"
+#include "app/physics.h"
 #include "app/screenshot.h"
 #include "app/startup.h"
 #include "model/framing.h"

@@ -1,7 +1,7 @@
 #pragma once
-// Keys that show more of the model as modelled: w draws the edges of its
-// faces over the shaded model, h shows the objects the document hides. Both
-// stay as set when another model is shown.
+// The model's edges drawn over its shaded faces (the w key) and the objects
+// its document hides shown after all (the h key). Each is a switch that
+// stays as the user set it when another model is shown.
 
 extern bool g_showEdges;
 extern bool g_hiddenObjectsShown;

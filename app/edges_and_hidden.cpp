@@ -1,4 +1,4 @@
-#include "app/inspect_keys.h"
+#include "app/edges_and_hidden.h"
 
 #include <GL/glut.h>
 
