@@ -37,10 +37,7 @@ void ToggleHiddenObjects() {
   try {
     BuildDisplayList();
   } catch (const std::bad_alloc&) {
-    Diagnose(path.c_str(), "out of memory while the model was made ready to draw; nothing is drawn");
-    ReleaseModelDrawing();
-    ReleaseModel();
-    BuildDisplayList();
+    LetModelGoForMemory(path.c_str());
     PostDiagnosticsAside();
   }
   glutPostRedisplay();

@@ -1,11 +1,11 @@
 #include "app/model_switch.h"
 
 #include <dirent.h>
-#include <strings.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 #include "app/desktop_session.h"
@@ -17,16 +17,16 @@
 #include "app/view_control.h"
 #include "app/window_identity.h"
 #include "base/diagnostics.h"
+#include "base/name_ending.h"
 #include "model/model_loading.h"
 #include "render/display_list.h"
 
 namespace {
 
+// A name that is an extension alone (".mqo") is no model.
 bool IsModelName(const std::string& name) {
-  for (const char* extension : {".mqo", ".mqoz"}) {
-    const std::size_t length = std::strlen(extension);
-    if (name.size() > length && strcasecmp(name.c_str() + name.size() - length, extension) == 0) return true;
-  }
+  for (std::string_view extension : {".mqo", ".mqoz"})
+    if (name.size() > extension.size() && EndsWithIgnoringCase(name, extension)) return true;
   return false;
 }
 

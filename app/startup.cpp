@@ -224,11 +224,15 @@ void MakeModelReady() {
     if (g_asModelled) FrameViewerModel(g_modelFraming);
     BuildDisplayList();
   } catch (const std::bad_alloc&) {
-    Diagnose(nullptr, "out of memory while the model was made ready to draw; nothing is drawn");
-    ReleaseModelDrawing();
-    ReleaseModel();
-    BuildDisplayList();
+    LetModelGoForMemory(nullptr);
   }
+}
+
+void LetModelGoForMemory(const char* path) {
+  Diagnose(path, "out of memory while the model was made ready to draw; nothing is drawn");
+  ReleaseModelDrawing();
+  ReleaseModel();
+  BuildDisplayList();
 }
 
 void OnFirstDisplay() {

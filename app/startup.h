@@ -40,6 +40,10 @@ bool SetModelPath(const std::string& path);
 // The textures, the framing as modelled and the display list of the model
 // read; memory that runs out lets the model go with a line, not the program.
 void MakeModelReady();
+// What MakeModelReady does when memory runs out, also for a list compiled
+// anew: a line naming path (when given), the model and its drawing let go,
+// and an empty list.
+void LetModelGoForMemory(const char* path);
 // Waits for the reading. Returns only when a model was loaded: a file that
 // cannot be opened ends the process with status -1 (255).
 void FinishLoadingModel();

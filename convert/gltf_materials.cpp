@@ -6,6 +6,7 @@
 #include <map>
 #include <utility>
 
+#include "base/name_ending.h"
 #include "convert/gltf_scene.h"
 #include "image/png_writer.h"
 #include "image/texture_dispatch.h"
@@ -18,14 +19,6 @@ namespace {
 constexpr const char* kUnlit = "KHR_materials_unlit";
 
 double Clamped(double value) { return std::isfinite(value) ? std::clamp(value, 0.0, 1.0) : 0.0; }
-
-bool EndsWith(const char* name, const char* suffix) {
-  const size_t length = std::strlen(name), suffixLength = std::strlen(suffix);
-  if (length < suffixLength) return false;
-  for (size_t i = 0; i < suffixLength; ++i)
-    if (std::tolower(static_cast<unsigned char>(name[length - suffixLength + i])) != suffix[i]) return false;
-  return true;
-}
 
 void MakeUnlit(GltfScene& scene, tinygltf::Material& material) {
   material.extensions[kUnlit] = tinygltf::Value(tinygltf::Value::Object());
@@ -55,8 +48,8 @@ ScenePicture PictureBytes(const MaterialMQO& material, const std::vector<unsigne
   static const unsigned char kJpegStart[3] = {0xFF, 0xD8, 0xFF};
   ScenePicture picture;
   const char* name = material.textureName;
-  const bool png = EndsWith(name, ".png");
-  const bool jpeg = EndsWith(name, ".jpg") || EndsWith(name, ".jpeg");
+  const bool png = EndsWithIgnoringCase(name, ".png");
+  const bool jpeg = EndsWithIgnoringCase(name, ".jpg") || EndsWithIgnoringCase(name, ".jpeg");
   if (material.alphaPlaneName[0] == '\0' && (png || jpeg)) {
     // A file much larger than its pixels (a picture with much else in it) is
     // encoded afresh rather than copied.

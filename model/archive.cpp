@@ -1,6 +1,5 @@
 #include "model/archive.h"
 
-#include <strings.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -8,6 +7,7 @@
 #include <cstring>
 #include <set>
 
+#include "base/name_ending.h"
 #include "base/regular_file.h"
 #include "model/entry_stream.h"
 #include "model/zip_library.h"
@@ -15,11 +15,6 @@
 namespace {
 
 constexpr std::size_t kMaxEntryName = 200;
-
-bool EndsWithIgnoringCase(const std::string& name, const char* ending) {
-  const std::size_t length = std::strlen(ending);
-  return name.size() >= length && strcasecmp(name.c_str() + name.size() - length, ending) == 0;
-}
 
 std::string OpenFailure(zip_error_t& error) {
   if (Zip().error_code_zip(&error) == ZIP_ER_NOZIP) return "not a ZIP archive";
